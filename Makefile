@@ -1,0 +1,50 @@
+# Set-up and everyday commands. Both `run` and `test` work on a fresh Debian machine as root:
+# they install whatever system packages are missing, then configure and build.
+
+PACKAGES := g++ cmake ninja-build pkg-config python3 libgtest-dev googletest \
+            libsdl2-dev libicu-dev libedit-dev \
+            xvfb x11-utils x11-apps xdotool imagemagick wrk lua5.4 curl
+BUILD := build
+SAN_BUILD := build-san
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test test-sanitized bench format clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/tarnel examples/hello.tn
+
+test: build
+	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
+	$(MAKE) test-sanitized
+
+# The same tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitized: deps
+	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNEL_SANITIZE=ON
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 ctest --test-dir $(SAN_BUILD) -j $(JOBS) --output-on-failure
+
+bench: build
+	python3 bench/run.py --bin $(BUILD)/tarnel
+
+format:
+	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)

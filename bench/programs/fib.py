@@ -1,0 +1,12 @@
+# Recursive Fibonacci: many small calls, comparisons and additions.
+def fib(n):
+    if n < 2:
+        return n
+    return fib(n - 1) + fib(n - 2)
+
+
+def main():
+    print(fib(32))
+
+
+main()

@@ -1,0 +1,129 @@
+// Call dispatch and user-function invocation.
+#include "interpreter/builtins/builtins.h"
+#include "interpreter/http/http.h"
+#include "interpreter/interpreter_state.h"
+
+namespace tarnel {
+
+namespace {
+
+// Deep enough for any sensible recursion; the stack check below catches the rest first when
+// frames are large.
+constexpr int kMaxCallDepth = 250000;
+
+// Pops the call's scope and argument values on every way out, exceptions included.
+class CallFrame {
+public:
+    CallFrame(Interpreter& interp) : interp_(interp) {
+        char marker;
+        if (++interp_.call_depth > kMaxCallDepth ||
+            (interp_.stack_limit != nullptr && &marker < interp_.stack_limit)) {
+            --interp_.call_depth;
+            throw RecursionLimitExceeded{};
+        }
+        interp_.push_scope();
+    }
+    ~CallFrame() {
+        interp_.pop_scope();
+        --interp_.call_depth;
+    }
+    CallFrame(const CallFrame&) = delete;
+    CallFrame& operator=(const CallFrame&) = delete;
+
+private:
+    Interpreter& interp_;
+};
+
+// Truncates the argument stack back to where this call's arguments began.
+class ArgumentWindow {
+public:
+    explicit ArgumentWindow(Interpreter& interp) : interp_(interp), base_(interp.arg_stack.size()) {}
+    ~ArgumentWindow() { interp_.arg_stack.resize(base_); }
+    ArgumentWindow(const ArgumentWindow&) = delete;
+    ArgumentWindow& operator=(const ArgumentWindow&) = delete;
+    std::span<Value> values() {
+        return std::span<Value>(interp_.arg_stack).subspan(base_);
+    }
+
+private:
+    Interpreter& interp_;
+    size_t base_;
+};
+
+std::optional<Value> call_module_function(const std::string& name, std::span<Value> args,
+                                          Interpreter& interp) {
+    if (auto result = call_graphics(name, args, interp.module_state)) return result;
+    return call_http(name, args);
+}
+
+}  // namespace
+
+Value call_user_function(Interpreter& interp, const FunctionDef& def, std::span<Value> args) {
+    {
+        CallFrame frame(interp);
+        size_t bound = std::min(def.param_symbols.size(), args.size());
+        for (size_t i = 0; i < bound; ++i) {
+            interp.set_variable(def.param_symbols[i], std::move(args[i]));
+        }
+        for (const StmtPtr& statement : def.body) {
+            execute(interp, *statement);
+            if (interp.signalled()) break;
+        }
+    }
+    if (!interp.has_return) return Value();
+    interp.has_return = false;
+    return std::move(interp.return_value);
+}
+
+Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* assign_to) {
+    const bool tracing = extra_debug();
+    if (tracing) trace_call("Calling function: " + call.name);
+
+    ArgumentWindow window(interp);
+    for (const ExprPtr& arg : call.args) {
+        Value value = evaluate(interp, *arg);
+        interp.arg_stack.push_back(std::move(value));
+    }
+    std::span<Value> args = window.values();
+
+    if (call.route == CallRoute::Graphics) {
+        if (auto result = call_graphics(call.name, args, interp.module_state)) return std::move(*result);
+    } else if (call.route == CallRoute::Http) {
+        if (auto result = call_http(call.name, args)) return std::move(*result);
+    }
+
+    if (call.builtin_id == CallExpr::kUnresolved) call.builtin_id = find_builtin(call.name);
+    if (call.builtin_id != kNotBuiltin) {
+        // A builtin cannot observe variables, so `x = f(x, ...)` may hand it x's only share.
+        if (assign_to != nullptr && !call.args.empty() && call.args[0]->kind == ExprKind::Identifier &&
+            static_cast<const IdentifierExpr&>(*call.args[0]).symbol == *assign_to) {
+            release_for_update(interp, *assign_to, args[0]);
+        }
+        Value result = call_builtin(call.builtin_id, args, interp.module_state);
+        if (tracing) trace_call(call.name + " is a builtin");
+        return result;
+    }
+
+    if (tracing) trace_call(call.name + " is not a builtin, looking for user function");
+    Value callee = call.route == CallRoute::Plain ? interp.get_variable(call.symbol)
+                                                  : interp.get_variable(std::string_view(call.name));
+    if (tracing) trace_call("get_variable(" + call.name + ") returned: " + debug_string(callee));
+
+    if (callee.is(ValueKind::BuiltinFunction)) {
+        auto result = call_module_function(callee.builtin_name(), args, interp);
+        return result ? std::move(*result) : Value();
+    }
+    if (callee.is(ValueKind::Function)) {
+        // `callee` holds the definition, so the body stays alive even if the function
+        // redefines its own name while it runs.
+        const FunctionDef& def = *callee.as_function();
+        if (tracing) {
+            trace_call("Found function with " + std::to_string(def.params.size()) + " params, calling");
+        }
+        return call_user_function(interp, def, args);
+    }
+    if (tracing) trace_call("Function not found for: " + call.name);
+    return Value();
+}
+
+}  // namespace tarnel

@@ -1,0 +1,214 @@
+// Expression evaluation and the operator table.
+#include <cmath>
+
+#include "interpreter/interpreter_state.h"
+#include "support/console.h"
+
+namespace tarnel {
+
+namespace {
+
+constexpr double kFloatTolerance = 2.220446049250313e-16;
+
+Value divide_by_zero() {
+    write_err("Error: division by zero\n");
+    return Value::number(0);
+}
+
+int64_t wrap(uint64_t bits) { return static_cast<int64_t>(bits); }
+
+Value number_operator(int64_t a, TokenKind op, int64_t b) {
+    auto ua = static_cast<uint64_t>(a);
+    auto ub = static_cast<uint64_t>(b);
+    switch (op) {
+        case TokenKind::Plus: return Value::number(wrap(ua + ub));
+        case TokenKind::Minus: return Value::number(wrap(ua - ub));
+        case TokenKind::Star: return Value::number(wrap(ua * ub));
+        case TokenKind::Slash:
+            if (b == 0) return divide_by_zero();
+            if (b == -1) return Value::number(wrap(0 - ua));  // INT64_MIN / -1 wraps
+            return Value::number(a / b);
+        case TokenKind::Percent:
+            if (b == 0) return divide_by_zero();
+            if (b == -1) return Value::number(0);
+            return Value::number(a % b);
+        case TokenKind::Power: {
+            // Exponent: the low 32 bits, unsigned; wrap-around multiplication.
+            auto exponent = static_cast<uint32_t>(ub);
+            uint64_t result = 1;
+            uint64_t base = ua;
+            while (exponent != 0) {
+                if (exponent & 1) result *= base;
+                base *= base;
+                exponent >>= 1;
+            }
+            return Value::number(wrap(result));
+        }
+        case TokenKind::Equal: return Value::boolean(a == b);
+        case TokenKind::NotEqual: return Value::boolean(a != b);
+        case TokenKind::Less: return Value::boolean(a < b);
+        case TokenKind::Greater: return Value::boolean(a > b);
+        case TokenKind::LessEqual: return Value::boolean(a <= b);
+        case TokenKind::GreaterEqual: return Value::boolean(a >= b);
+        default: return Value();
+    }
+}
+
+Value float_operator(double a, TokenKind op, double b) {
+    switch (op) {
+        case TokenKind::Plus: return Value::real(a + b);
+        case TokenKind::Minus: return Value::real(a - b);
+        case TokenKind::Star: return Value::real(a * b);
+        case TokenKind::Slash: return Value::real(a / b);
+        case TokenKind::Percent: return Value::real(std::fmod(a, b));
+        case TokenKind::Power: return Value::real(std::pow(a, b));
+        case TokenKind::Equal: {
+            double difference = std::fabs(a - b);
+            return Value::boolean(difference < kFloatTolerance);  // false for NaN
+        }
+        case TokenKind::NotEqual: {
+            double difference = std::fabs(a - b);
+            return Value::boolean(difference >= kFloatTolerance);  // false for NaN
+        }
+        case TokenKind::Less: return Value::boolean(a < b);
+        case TokenKind::Greater: return Value::boolean(a > b);
+        case TokenKind::LessEqual: return Value::boolean(a <= b);
+        case TokenKind::GreaterEqual: return Value::boolean(a >= b);
+        default: return Value();
+    }
+}
+
+Value string_operator(Value left, TokenKind op, const Value& right) {
+    switch (op) {
+        case TokenKind::Plus:
+            // Appends in place when the left payload is not shared.
+            left.mutable_string() += right.as_string();
+            return left;
+        case TokenKind::Equal: return Value::boolean(left.as_string() == right.as_string());
+        case TokenKind::NotEqual: return Value::boolean(left.as_string() != right.as_string());
+        default: return Value();
+    }
+}
+
+Value boolean_operator(bool a, TokenKind op, bool b) {
+    switch (op) {
+        case TokenKind::And: return Value::boolean(a && b);
+        case TokenKind::Or: return Value::boolean(a || b);
+        case TokenKind::Equal: return Value::boolean(a == b);
+        case TokenKind::NotEqual: return Value::boolean(a != b);
+        default: return Value();
+    }
+}
+
+Value index_value(const Value& object, const Value& index) {
+    if (object.is(ValueKind::Array) && index.is(ValueKind::Number)) {
+        const ValueList& items = object.as_array();
+        int64_t i = index.as_number();
+        if (i < 0 || static_cast<uint64_t>(i) >= items.size()) return Value();
+        return items[static_cast<size_t>(i)];
+    }
+    if (object.is(ValueKind::Dict) && index.is(ValueKind::String)) {
+        const DictMap& map = object.as_dict();
+        auto found = map.find(index.as_string());
+        return found == map.end() ? Value() : found->second;
+    }
+    return Value();
+}
+
+Value unary(TokenKind op, const Value& operand) {
+    if (op == TokenKind::Not) return Value::boolean(!is_truthy(operand));
+    if (op == TokenKind::Minus) {
+        if (operand.is(ValueKind::Number)) {
+            return Value::number(wrap(0 - static_cast<uint64_t>(operand.as_number())));
+        }
+        if (operand.is(ValueKind::Float)) return Value::real(-operand.as_float());
+    }
+    return Value();
+}
+
+}  // namespace
+
+Value apply_operator(Value left, TokenKind op, Value right) {
+    if (left.kind() != right.kind()) return Value();
+    switch (left.kind()) {
+        case ValueKind::Number: return number_operator(left.as_number(), op, right.as_number());
+        case ValueKind::Float: return float_operator(left.as_float(), op, right.as_float());
+        case ValueKind::String: return string_operator(std::move(left), op, right);
+        case ValueKind::Boolean: return boolean_operator(left.as_boolean(), op, right.as_boolean());
+        default: return Value();
+    }
+}
+
+Value make_range(const Value& start, const Value& end) {
+    auto low = to_int64(start);
+    auto high = to_int64(end);
+    if (!low || !high) return Value();
+    ValueList items;
+    if (*low < *high) {
+        uint64_t count = static_cast<uint64_t>(*high) - static_cast<uint64_t>(*low);
+        if (count > static_cast<uint64_t>(kMaxRangeLength)) return Value();
+        items.reserve(count);
+        for (int64_t i = *low; i < *high; ++i) items.push_back(Value::number(i));
+    }
+    return Value::array(std::move(items));
+}
+
+Value evaluate(Interpreter& interp, const Expr& expr) {
+    switch (expr.kind) {
+        case ExprKind::Number: return Value::number(static_cast<const NumberExpr&>(expr).value);
+        case ExprKind::Float: return Value::real(static_cast<const FloatExpr&>(expr).value);
+        case ExprKind::String: return Value::string(static_cast<const StringExpr&>(expr).value);
+        case ExprKind::Boolean: return Value::boolean(static_cast<const BooleanExpr&>(expr).value);
+        case ExprKind::Identifier:
+            return interp.get_variable(static_cast<const IdentifierExpr&>(expr).symbol);
+        case ExprKind::BinaryOp: {
+            const auto& node = static_cast<const BinaryOpExpr&>(expr);
+            Value left = evaluate(interp, *node.left);
+            Value right = evaluate(interp, *node.right);
+            return apply_operator(std::move(left), node.op.kind, std::move(right));
+        }
+        case ExprKind::UnaryOp: {
+            const auto& node = static_cast<const UnaryOpExpr&>(expr);
+            return unary(node.op.kind, evaluate(interp, *node.operand));
+        }
+        case ExprKind::Call: return call_function(interp, static_cast<const CallExpr&>(expr));
+        case ExprKind::Array: {
+            const auto& node = static_cast<const ArrayExpr&>(expr);
+            ValueList items;
+            items.reserve(node.items.size());
+            for (const ExprPtr& item : node.items) items.push_back(evaluate(interp, *item));
+            return Value::array(std::move(items));
+        }
+        case ExprKind::Dict: {
+            const auto& node = static_cast<const DictExpr&>(expr);
+            DictMap map;
+            map.reserve(node.pairs.size());
+            for (const auto& [key, value] : node.pairs) {
+                map.insert_or_assign(key, evaluate(interp, *value));  // the last occurrence wins
+            }
+            return Value::dict(std::move(map));
+        }
+        case ExprKind::Index: {
+            const auto& node = static_cast<const IndexExpr&>(expr);
+            Value object = evaluate(interp, *node.object);
+            if (node.index->kind == ExprKind::String) {
+                // Member access (p.x) and literal keys: look up without building a String.
+                if (!object.is(ValueKind::Dict)) return Value();
+                const DictMap& map = object.as_dict();
+                auto found = map.find(static_cast<const StringExpr&>(*node.index).value);
+                return found == map.end() ? Value() : found->second;
+            }
+            Value index = evaluate(interp, *node.index);
+            return index_value(object, index);
+        }
+        case ExprKind::Range: {
+            const auto& node = static_cast<const RangeExpr&>(expr);
+            Value start = evaluate(interp, *node.start);
+            Value end = evaluate(interp, *node.end);
+            return make_range(start, end);
+        }
+    }
+    return Value();
+}
+
+}  // namespace tarnel

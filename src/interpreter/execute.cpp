@@ -1,0 +1,252 @@
+// Statements, the block rule, the control signals and the run entry.
+#include <cmath>
+
+#include "interpreter/interpreter_state.h"
+#include "support/console.h"
+
+namespace tarnel {
+
+namespace {
+
+constexpr double kFloatTolerance = 2.220446049250313e-16;
+
+TokenKind arithmetic_of(TokenKind compound) {
+    switch (compound) {
+        case TokenKind::PlusAssign: return TokenKind::Plus;
+        case TokenKind::MinusAssign: return TokenKind::Minus;
+        case TokenKind::StarAssign: return TokenKind::Star;
+        default: return TokenKind::Slash;
+    }
+}
+
+// name = value. Two shapes update in place instead of copying the whole payload:
+// name = name + text, and name = builtin(name, ...) (push, for one). Between the end of the
+// operand evaluation and the assignment nothing can observe the variable, so its own share
+// of the old value can be dropped first.
+void assign(Interpreter& interp, Symbol symbol, const Expr& value_expr) {
+    if (value_expr.kind == ExprKind::BinaryOp) {
+        const auto& node = static_cast<const BinaryOpExpr&>(value_expr);
+        if (node.op.kind == TokenKind::Plus && node.left->kind == ExprKind::Identifier &&
+            static_cast<const IdentifierExpr&>(*node.left).symbol == symbol) {
+            Value left = interp.get_variable(symbol);
+            Value right = evaluate(interp, *node.right);
+            release_for_update(interp, symbol, left);
+            interp.set_variable(symbol, apply_operator(std::move(left), TokenKind::Plus, std::move(right)));
+            return;
+        }
+    } else if (value_expr.kind == ExprKind::Call) {
+        interp.set_variable(symbol, call_function(interp, static_cast<const CallExpr&>(value_expr), &symbol));
+        return;
+    }
+    interp.set_variable(symbol, evaluate(interp, value_expr));
+}
+
+void run_for(Interpreter& interp, const ForStmt& node) {
+    int64_t low = 0;
+    int64_t high = 0;
+    Value items;
+    if (node.iter->kind == ExprKind::Range) {
+        // A range loop counts without building the array; the outcome is the same.
+        const auto& range = static_cast<const RangeExpr&>(*node.iter);
+        Value start = evaluate(interp, *range.start);
+        Value end = evaluate(interp, *range.end);
+        auto a = to_int64(start);
+        auto b = to_int64(end);
+        if (!a || !b) return;
+        low = *a;
+        high = *b;
+        if (low < high && static_cast<uint64_t>(high) - static_cast<uint64_t>(low) >
+                              static_cast<uint64_t>(kMaxRangeLength)) {
+            return;  // the range would be Null: not an array, nothing happens
+        }
+        for (int64_t i = low; i < high; ++i) {
+            interp.set_variable(node.var_symbol, Value::number(i));
+            execute_block(interp, node.body);
+            if (interp.has_return || interp.break_signal) break;
+            interp.continue_signal = false;
+        }
+        interp.break_signal = false;
+        return;
+    }
+    items = evaluate(interp, *node.iter);
+    if (!items.is(ValueKind::Array)) return;
+    // `items` is this loop's own holder: writes elsewhere copy first, so the list is stable.
+    const ValueList& list = items.as_array();
+    for (const Value& item : list) {
+        interp.set_variable(node.var_symbol, item);
+        execute_block(interp, node.body);
+        if (interp.has_return || interp.break_signal) break;
+        interp.continue_signal = false;
+    }
+    interp.break_signal = false;
+}
+
+void run_while(Interpreter& interp, const WhileStmt& node) {
+    while (true) {
+        if (!is_truthy(evaluate(interp, *node.condition))) break;
+        execute_block(interp, node.body);
+        if (interp.has_return || interp.break_signal) break;
+        interp.continue_signal = false;
+    }
+    interp.break_signal = false;
+}
+
+void run_match(Interpreter& interp, const MatchStmt& node) {
+    Value value = evaluate(interp, *node.expr);
+    for (const MatchArm& arm : node.arms) {
+        if (arm.pattern.kind == PatternKind::Wildcard ||
+            values_match(value, evaluate(interp, *arm.pattern.value))) {
+            execute_block(interp, arm.body);
+            return;
+        }
+    }
+}
+
+void run_try(Interpreter& interp, const TryStmt& node) {
+    execute_block(interp, node.body);
+    if (interp.has_return && interp.return_value.is(ValueKind::Error)) {
+        Value caught = std::move(interp.return_value);
+        interp.return_value = Value();
+        interp.has_return = false;
+        interp.set_variable(node.catch_symbol, Value::string(caught.error_message()));
+        execute_block(interp, node.catch_body);
+    }
+}
+
+}  // namespace
+
+void release_for_update(Interpreter& interp, Symbol symbol, const Value& value) {
+    Value* slot = interp.shared_assignment_slot(symbol);
+    if (slot != nullptr && slot->shares_payload_with(value)) *slot = Value();
+}
+
+bool values_match(const Value& value, const Value& pattern) {
+    if (value.kind() != pattern.kind()) return false;
+    switch (value.kind()) {
+        case ValueKind::Number: return value.as_number() == pattern.as_number();
+        case ValueKind::Float: return std::fabs(value.as_float() - pattern.as_float()) < kFloatTolerance;
+        case ValueKind::String: return value.as_string() == pattern.as_string();
+        case ValueKind::Boolean: return value.as_boolean() == pattern.as_boolean();
+        case ValueKind::Null: return true;
+        default: return false;
+    }
+}
+
+void execute_block(Interpreter& interp, const StmtList& statements) {
+    for (const StmtPtr& statement : statements) {
+        execute(interp, *statement);
+        if (interp.signalled()) return;
+    }
+}
+
+void execute(Interpreter& interp, const Stmt& stmt) {
+    switch (stmt.kind) {
+        case StmtKind::Let:
+        case StmtKind::Assign: {
+            const auto& node = static_cast<const AssignStmt&>(stmt);
+            assign(interp, node.symbol, *node.value);
+            break;
+        }
+        case StmtKind::CompoundAssign: {
+            const auto& node = static_cast<const CompoundAssignStmt&>(stmt);
+            Value current = interp.get_variable(node.symbol);
+            Value operand = evaluate(interp, *node.value);
+            release_for_update(interp, node.symbol, current);
+            interp.set_variable(node.symbol, apply_operator(std::move(current), arithmetic_of(node.op.kind),
+                                                            std::move(operand)));
+            break;
+        }
+        case StmtKind::Function: {
+            const auto& node = static_cast<const FunctionStmt&>(stmt);
+            interp.set_variable(node.symbol, Value::function(node.def));
+            break;
+        }
+        case StmtKind::If: {
+            const auto& node = static_cast<const IfStmt&>(stmt);
+            if (is_truthy(evaluate(interp, *node.condition))) {
+                execute_block(interp, node.then_body);
+            } else if (node.else_body) {
+                execute_block(interp, *node.else_body);
+            }
+            break;
+        }
+        case StmtKind::While: run_while(interp, static_cast<const WhileStmt&>(stmt)); break;
+        case StmtKind::For: run_for(interp, static_cast<const ForStmt&>(stmt)); break;
+        case StmtKind::Match: run_match(interp, static_cast<const MatchStmt&>(stmt)); break;
+        case StmtKind::Try: run_try(interp, static_cast<const TryStmt&>(stmt)); break;
+        case StmtKind::Return: {
+            const auto& node = static_cast<const ReturnStmt&>(stmt);
+            Value result = node.value ? evaluate(interp, *node.value) : Value();
+            interp.return_value = std::move(result);
+            interp.has_return = true;
+            break;
+        }
+        case StmtKind::Break: interp.break_signal = true; break;
+        case StmtKind::Continue: interp.continue_signal = true; break;
+        case StmtKind::Global:
+            interp.declare_global(static_cast<const GlobalStmt&>(stmt).symbol);
+            break;
+        case StmtKind::Use: apply_use(interp, static_cast<const UseStmt&>(stmt)); break;
+        case StmtKind::Expr: evaluate(interp, *static_cast<const ExprStmt&>(stmt).expr); break;
+    }
+}
+
+namespace {
+
+const char kRecursionMessage[] = "Error: maximum recursion depth exceeded\n";
+
+void run_statements(Interpreter& interp, const StmtList& statements) {
+    // Hoisting pass: top-level lets and defs, in source order.
+    for (const StmtPtr& statement : statements) {
+        if (statement->kind == StmtKind::Let || statement->kind == StmtKind::Function) {
+            execute(interp, *statement);
+        }
+    }
+    Value main_function = interp.get_variable(interp.names()->intern("main"));
+    if (main_function.is(ValueKind::Function)) {
+        std::shared_ptr<const FunctionDef> def = main_function.as_function();
+        call_user_function(interp, *def, {});
+        return;
+    }
+    for (const StmtPtr& statement : statements) {
+        execute(interp, *statement);
+        if (interp.has_return) break;
+    }
+}
+
+}  // namespace
+
+int run_program(const StmtList& statements, bool extra_debug_on, std::shared_ptr<NameTable> names) {
+    set_extra_debug(extra_debug_on);
+    Interpreter interp(std::move(names));
+    try {
+        run_statements(interp, statements);
+    } catch (const RecursionLimitExceeded&) {
+        write_err(kRecursionMessage);
+        return 1;
+    }
+    return 0;
+}
+
+Session::Session(std::shared_ptr<NameTable> names)
+    : names_(std::move(names)), interpreter_(std::make_unique<Interpreter>(names_)) {}
+
+Session::~Session() = default;
+
+NameTable& Session::names() { return *names_; }
+
+bool Session::run_input(const StmtList& statements) {
+    Interpreter& interp = *interpreter_;
+    try {
+        for (const StmtPtr& statement : statements) execute(interp, *statement);
+    } catch (const RecursionLimitExceeded&) {
+        // The calls in progress are gone; their scopes were popped on the way out.
+        interp.arg_stack.clear();
+        interp.call_depth = 0;
+        write_err(kRecursionMessage);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tarnel

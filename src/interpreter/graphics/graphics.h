@@ -1,0 +1,63 @@
+// The graphics module: one window with a 2-D renderer per interpreter, through SDL2.
+//
+// GraphicsState is the per-interpreter record (window, renderer, event queue, open flag); it
+// releases everything it holds when destroyed. SDL2 stays behind this header: no other
+// library sees an SDL type. Every failure to open a window is silent, and drawing without a
+// window does nothing, so scripts run unchanged on machines without a display.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "interpreter/values/value.h"
+
+namespace tarnel {
+
+class GraphicsState {
+public:
+    GraphicsState();
+    ~GraphicsState();
+    GraphicsState(const GraphicsState&) = delete;
+    GraphicsState& operator=(const GraphicsState&) = delete;
+
+    // Opens the window unless one exists; width and height are the low 32 bits, unsigned.
+    void create_window(std::string_view title, int64_t width, int64_t height);
+    void set_draw_color(uint8_t r, uint8_t g, uint8_t b);
+    void clear_screen();
+    void render_present();
+    void draw_point(int32_t x, int32_t y);
+    void draw_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    void draw_rect(int32_t x, int32_t y, uint32_t w, uint32_t h);
+    void fill_rect(int32_t x, int32_t y, uint32_t w, uint32_t h);
+    void draw_circle(int32_t cx, int32_t cy, int32_t radius);
+    void fill_circle(int32_t cx, int32_t cy, int32_t radius);
+    // Outline or fill a Rect, Circle or Triangle value in a Color value; anything else is ignored.
+    void draw_shape(const Value& shape, const Value& colour);
+    void fill_shape(const Value& shape, const Value& colour);
+
+    std::optional<std::pair<uint32_t, uint32_t>> window_size() const;
+    bool window_open() const;
+    bool has_window() const;
+
+    // Test hook: the current frame as 0xRRGGBB values, row by row (empty without a window).
+    std::vector<uint32_t> read_frame() const;
+
+    struct Impl;  // SDL handles; defined in the graphics library only
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+// Answers the sixteen "sdl2." names; nothing for any other name.
+std::optional<Value> call_graphics(std::string_view qualified_name, std::span<Value> args,
+                                   GraphicsState& state);
+
+// The module's short function names (init, create_window, ...), for the export table.
+std::span<const std::string_view> graphics_function_names();
+
+}  // namespace tarnel

@@ -1,0 +1,83 @@
+#include "interpreter/http/http_client.h"
+
+#include <array>
+#include <cerrno>
+
+#include "interpreter/http/socket.h"
+#include "interpreter/http/utf8.h"
+
+namespace tarnel {
+
+bool parse_port(std::string_view text, uint16_t& port) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    uint32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+        if (value > 65535) return false;
+    }
+    port = static_cast<uint16_t>(value);
+    return true;
+}
+
+UrlParts split_url(std::string_view url) {
+    constexpr std::string_view kScheme = "http://";
+    if (url.starts_with(kScheme)) url.remove_prefix(kScheme.size());
+    UrlParts parts;
+    size_t slash = url.find('/');
+    std::string_view authority = url.substr(0, slash);
+    parts.path = slash == std::string_view::npos ? "/" : std::string(url.substr(slash));
+    size_t colon = authority.find(':');
+    parts.host = std::string(authority.substr(0, colon));
+    if (colon != std::string_view::npos && !parse_port(authority.substr(colon + 1), parts.port)) {
+        parts.port = 80;
+    }
+    return parts;
+}
+
+std::string build_request(std::string_view method, const UrlParts& url, std::string_view body) {
+    std::string request;
+    request.reserve(method.size() + url.path.size() + url.host.size() + body.size() + 80);
+    request += method;
+    request += ' ';
+    request += url.path;
+    request += " HTTP/1.1\r\nHost: ";
+    request += url.host;
+    request += "\r\nConnection: close\r\nContent-Length: ";
+    request += std::to_string(body.size());
+    request += "\r\n\r\n";
+    request += body;
+    return request;
+}
+
+HttpResult http_request(std::string_view url, std::string_view method, std::string_view body) {
+    if (url.starts_with("https://")) return {false, "HTTPS not supported, use HTTP"};
+    UrlParts parts = split_url(url);
+    std::string request = build_request(method, parts, body);
+
+    net::SocketResult connected = net::connect_tcp(parts.host, parts.port);
+    if (!connected.ok()) {
+        return {false, "Failed to connect to " + parts.host + ":" + std::to_string(parts.port) +
+                           ": " + connected.error};
+    }
+    std::string error = net::send_all(connected.socket, request);
+    if (!error.empty()) return {false, "Failed to write request: " + error};
+
+    std::string response;
+    std::array<char, 16 * 1024> buffer;
+    for (;;) {
+        ssize_t received = net::receive_some(connected.socket, buffer);
+        if (received < 0) {
+            return {false, "Failed to read response: " + net::describe_errno(errno)};
+        }
+        if (received == 0) break;
+        response.append(buffer.data(), static_cast<size_t>(received));
+    }
+    if (!utf8::is_valid(response)) {
+        return {false, "Failed to read response: stream did not contain valid UTF-8"};
+    }
+    return {true, std::move(response)};
+}
+
+}  // namespace tarnel

@@ -1,0 +1,86 @@
+// A thin RAII layer over POSIX TCP sockets, shared by the page server and the client.
+//
+// Every function reports failure as the platform's error description (strerror/gai_strerror)
+// so callers can put it straight into a script-visible message. Sends never raise SIGPIPE.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace tarnel::net {
+
+// Owns one socket descriptor; closes it on destruction. Move-only.
+class Socket {
+public:
+    Socket() = default;
+    explicit Socket(int fd) : fd_(fd) {}
+    ~Socket() { close(); }
+    Socket(Socket&& other) noexcept : fd_(other.release()) {}
+    Socket& operator=(Socket&& other) noexcept {
+        if (this != &other) {
+            close();
+            fd_ = other.release();
+        }
+        return *this;
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    int fd() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    void close();
+
+private:
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    int fd_ = -1;
+};
+
+// A socket, or the description of why there is none.
+struct SocketResult {
+    Socket socket;
+    std::string error;  // empty on success
+    bool ok() const { return socket.valid(); }
+};
+
+std::string describe_errno(int error_number);
+
+// Resolves host:port and binds a listener (SO_REUSEADDR) to the first address that works.
+SocketResult listen_tcp(std::string_view host, uint16_t port, int backlog);
+// Resolves host:port and connects to each resolved address in turn; the first success wins.
+SocketResult connect_tcp(std::string_view host, uint16_t port);
+SocketResult accept_connection(const Socket& listener);
+
+// The port a bound socket actually got (useful after binding port 0).
+uint16_t local_port(const Socket& socket);
+
+// Writes all of `data`, repeating partial sends and retrying interrupted ones. Returns an
+// empty string on success, else the error description ("failed to write whole buffer" when
+// the peer accepts no bytes).
+std::string send_all(const Socket& socket, std::string_view data);
+
+// One receive, retried if interrupted. Returns the byte count, 0 at end of stream, or -1 with
+// errno set (a receive time-out shows as EAGAIN).
+ssize_t receive_some(const Socket& socket, std::span<char> buffer);
+
+// A receive that does not wait: -1 with errno EAGAIN/EWOULDBLOCK when nothing is buffered.
+ssize_t receive_now(const Socket& socket, std::span<char> buffer);
+bool would_block(int error_number);
+
+// Bounds how long a single receive or send may block.
+void set_io_timeouts(const Socket& socket, std::chrono::milliseconds limit);
+
+void shutdown_write(const Socket& socket);
+
+// Waits until the socket is readable (data or end of stream) or `limit` passes.
+bool wait_readable(const Socket& socket, std::chrono::milliseconds limit);
+
+}  // namespace tarnel::net

@@ -1,0 +1,95 @@
+// Modules: built-in export tables, file modules run in interpreters of their own, the cache,
+// and the three forms of `use`.
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "interpreter/graphics/graphics.h"
+#include "interpreter/http/http.h"
+#include "interpreter/interpreter_state.h"
+#include "parser/parser.h"
+#include "support/utf8.h"
+
+namespace tarnel {
+
+namespace {
+
+ExportTable builtin_exports(std::string_view prefix, std::span<const std::string_view> names) {
+    DictMap table;
+    for (std::string_view name : names) {
+        table.emplace(std::string(name), Value::builtin_function(std::string(prefix) + std::string(name)));
+    }
+    return std::make_shared<const DictMap>(std::move(table));
+}
+
+std::optional<std::string> read_module_file(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    std::ostringstream content;
+    content << file.rdbuf();
+    if (file.bad()) return std::nullopt;
+    std::string text = std::move(content).str();
+    if (!is_valid_utf8(text)) return std::nullopt;
+    return text;
+}
+
+}  // namespace
+
+std::optional<ExportTable> load_module(Interpreter& interp, const std::string& name) {
+    if (auto cached = interp.module_cache.find(name); cached != interp.module_cache.end()) {
+        return cached->second;
+    }
+    if (name == "sdl2") return builtin_exports("sdl2.", graphics_function_names());
+    if (name == "http") return builtin_exports("http.", http_function_names());
+
+    // A module that this chain of loads is already running: loading it again would never end,
+    // so this load does nothing, like a missing module, and the outer load completes.
+    if (std::find(interp.loading_chain.begin(), interp.loading_chain.end(), name) !=
+        interp.loading_chain.end()) {
+        return std::nullopt;
+    }
+
+    const bool tracing = extra_debug();
+    std::optional<std::string> text = read_module_file(name + ".tn");
+    if (!text) {
+        if (tracing) trace("Failed to load module: " + name + ".tn not found");
+        return std::nullopt;
+    }
+    std::vector<Token> tokens = tokenize(*text);
+    StmtList statements = parse_program(tokens, *interp.names());
+
+    std::vector<std::string> chain = interp.loading_chain;
+    chain.push_back(name);
+    DictMap exports;
+    {
+        Interpreter module(interp.names(), std::move(chain));
+        if (tracing) trace("Parsed " + std::to_string(statements.size()) + " statements");
+        for (const StmtPtr& statement : statements) execute(module, *statement);
+        for (auto& [export_name, value] : module.global_entries()) {
+            if (tracing) {
+                trace("Exporting: " + export_name + " = " +
+                      (value.is(ValueKind::Function) ? "Function" : "Other"));
+            }
+            exports.insert_or_assign(export_name, std::move(value));
+        }
+    }
+    if (tracing) trace("Module " + name + " has " + std::to_string(exports.size()) + " exports");
+    ExportTable table = std::make_shared<const DictMap>(std::move(exports));
+    interp.module_cache[name] = table;
+    return table;
+}
+
+void apply_use(Interpreter& interp, const UseStmt& use) {
+    std::optional<ExportTable> table = load_module(interp, use.module);
+    if (!table) return;
+    if (!use.items) {
+        interp.modules[use.alias ? *use.alias : use.module] = *table;
+        return;
+    }
+    for (const std::string& item : *use.items) {
+        auto found = (*table)->find(item);
+        if (found != (*table)->end()) interp.set_global(interp.names()->intern(item), found->second);
+    }
+}
+
+}  // namespace tarnel

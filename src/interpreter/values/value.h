@@ -1,0 +1,213 @@
+// Run-time values.
+//
+// A Value is a 16-byte tagged union. Scalars live inline; strings, arrays, dictionaries,
+// functions, builtin-function names, shapes and errors live in reference-counted payloads that
+// are shared between copies and copied only when one holder writes (copy on write). So copying
+// a Value is O(1), while the language still sees every copy as independent: nothing can observe
+// the sharing. Payloads are used from one thread only, so the counts are not atomic.
+//
+// This library also holds what every consumer of values needs: the printed form, the debug
+// form, type names, truthiness and the numeric conversions that builtins and modules share.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "parser/syntax_tree.h"
+
+namespace tarnel {
+
+enum class ValueKind : uint8_t {
+    Number, Float, String, Boolean, Array, Dict, Function, BuiltinFunction, Rect, Color, Circle,
+    Triangle, Null, Error,
+};
+
+struct RectShape {
+    int32_t x, y;
+    uint32_t w, h;
+};
+struct ColorRgb {
+    uint8_t r, g, b;
+};
+struct CircleShape {
+    int32_t x, y;
+    uint32_t radius;
+};
+struct TriangleShape {
+    int32_t x1, y1, x2, y2, x3, y3;
+};
+
+class Value;
+
+struct DictHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+using DictMap = std::unordered_map<std::string, Value, DictHash, std::equal_to<>>;
+using ValueList = std::vector<Value>;
+
+namespace detail {
+
+// Header of every shared payload. `refs` counts the Values that hold it.
+struct Payload {
+    uint32_t refs = 1;
+};
+struct TextPayload : Payload {  // String, BuiltinFunction name, Error message
+    std::string text;
+};
+struct ArrayPayload : Payload {
+    ValueList items;
+};
+struct DictPayload : Payload {
+    DictMap map;
+};
+struct FunctionPayload : Payload {
+    std::shared_ptr<const FunctionDef> def;
+};
+struct ShapePayload : Payload {  // Rect, Circle, Triangle
+    int32_t f[6] = {0, 0, 0, 0, 0, 0};
+};
+
+}  // namespace detail
+
+class Value {
+public:
+    Value() noexcept : kind_(ValueKind::Null) { bits_.number = 0; }
+    ~Value() { release(); }
+    Value(const Value& other) noexcept : kind_(other.kind_), bits_(other.bits_) { retain(); }
+    Value(Value&& other) noexcept : kind_(other.kind_), bits_(other.bits_) {
+        other.kind_ = ValueKind::Null;
+    }
+    Value& operator=(const Value& other) noexcept {
+        if (this != &other) {
+            Value copy(other);
+            swap(copy);
+        }
+        return *this;
+    }
+    Value& operator=(Value&& other) noexcept {
+        if (this != &other) {
+            release();
+            kind_ = other.kind_;
+            bits_ = other.bits_;
+            other.kind_ = ValueKind::Null;
+        }
+        return *this;
+    }
+    void swap(Value& other) noexcept {
+        std::swap(kind_, other.kind_);
+        std::swap(bits_, other.bits_);
+    }
+
+    static Value number(int64_t n) { Value v(ValueKind::Number); v.bits_.number = n; return v; }
+    static Value real(double f) { Value v(ValueKind::Float); v.bits_.real = f; return v; }
+    static Value boolean(bool b) { Value v(ValueKind::Boolean); v.bits_.boolean = b; return v; }
+    static Value null() { return Value(); }
+    static Value string(std::string text);
+    static Value error(std::string message);
+    static Value builtin_function(std::string qualified_name);
+    static Value array(ValueList items);
+    static Value dict(DictMap map);
+    static Value function(std::shared_ptr<const FunctionDef> def);
+    static Value rect(RectShape r);
+    static Value color(ColorRgb c) { Value v(ValueKind::Color); v.bits_.color = c; return v; }
+    static Value circle(CircleShape c);
+    static Value triangle(TriangleShape t);
+
+    ValueKind kind() const { return kind_; }
+    bool is(ValueKind k) const { return kind_ == k; }
+    bool is_null() const { return kind_ == ValueKind::Null; }
+    bool is_numeric() const { return kind_ == ValueKind::Number || kind_ == ValueKind::Float; }
+
+    // Accessors: the caller has checked the kind.
+    int64_t as_number() const { return bits_.number; }
+    double as_float() const { return bits_.real; }
+    bool as_boolean() const { return bits_.boolean; }
+    ColorRgb as_color() const { return bits_.color; }
+    const std::string& as_string() const { return text_payload()->text; }  // String
+    const std::string& error_message() const { return text_payload()->text; }  // Error
+    const std::string& builtin_name() const { return text_payload()->text; }  // BuiltinFunction
+    const ValueList& as_array() const { return static_cast<detail::ArrayPayload*>(bits_.object)->items; }
+    const DictMap& as_dict() const { return static_cast<detail::DictPayload*>(bits_.object)->map; }
+    const std::shared_ptr<const FunctionDef>& as_function() const {
+        return static_cast<detail::FunctionPayload*>(bits_.object)->def;
+    }
+    RectShape as_rect() const;
+    CircleShape as_circle() const;
+    TriangleShape as_triangle() const;
+
+    // Write access with copy on write: the payload is cloned first if another Value shares it.
+    std::string& mutable_string();
+    ValueList& mutable_array();
+    DictMap& mutable_dict();
+
+    // True when both Values hold the very same payload.
+    bool shares_payload_with(const Value& other) const {
+        return kind_ == other.kind_ && has_payload() && bits_.object == other.bits_.object;
+    }
+    // True when this Value is the only holder of its payload (writes need no copy).
+    bool is_unshared() const { return !has_payload() || bits_.object->refs == 1; }
+
+private:
+    explicit Value(ValueKind k) : kind_(k) { bits_.number = 0; }
+
+    bool has_payload() const {
+        switch (kind_) {
+            case ValueKind::Number: case ValueKind::Float: case ValueKind::Boolean:
+            case ValueKind::Color: case ValueKind::Null:
+                return false;
+            default:
+                return true;
+        }
+    }
+    void retain() const {
+        if (has_payload()) ++bits_.object->refs;
+    }
+    void release() {
+        if (has_payload() && --bits_.object->refs == 0) destroy();
+    }
+    void destroy();  // frees the payload; out of line, it is the cold path
+    void separate();  // gives this Value its own copy of a shared payload
+    detail::TextPayload* text_payload() const { return static_cast<detail::TextPayload*>(bits_.object); }
+    const int32_t* shape_fields() const { return static_cast<detail::ShapePayload*>(bits_.object)->f; }
+
+    ValueKind kind_;
+    union Bits {
+        int64_t number;
+        double real;
+        bool boolean;
+        ColorRgb color;
+        detail::Payload* object;
+    } bits_;
+};
+
+// Printed form, as print and string concatenation show a value.
+std::string display_string(const Value& value);
+void append_display(std::string& out, const Value& value);
+// The printed form of a double: shortest round-trip digits in plain positional notation.
+std::string format_float(double value);
+void append_float(std::string& out, double value);
+
+// Structural form used by trace lines: Number(5), Array([String("a")]), Rect { x: 1, ... }.
+std::string debug_string(const Value& value);
+
+// "number", "float", "string", "boolean", "array", "dict", "null" or "unknown".
+std::string_view type_name(const Value& value);
+bool is_truthy(const Value& value);
+
+// Numeric conversions shared by builtins and modules. Each gives nothing for a value that is
+// neither a Number nor a Float. A Float is truncated toward zero, saturating at the 64-bit
+// limits, NaN giving 0; the narrower forms keep the low bits of that 64-bit integer.
+std::optional<int64_t> to_int64(const Value& value);
+std::optional<int32_t> to_int32(const Value& value);
+std::optional<uint8_t> to_uint8(const Value& value);
+std::optional<double> to_double(const Value& value);
+int64_t saturating_trunc(double value);
+
+}  // namespace tarnel

@@ -1,0 +1,51 @@
+// The lexer: source text in, a flat list of tokens out.
+//
+// It never fails and never reports anything: characters that start no token are dropped and
+// unterminated strings and block comments end at the end of the text. Tokens carry no
+// positions. The token type is shared with the syntax tree, which keeps operator tokens.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnel {
+
+enum class TokenKind : uint8_t {
+    Let, Def, Return, If, Else, While, For, In, Break, Continue, True, False, And, Or, Not,
+    Match, Try, Catch, Global, Identifier, Number, Float, String, Plus, Minus, Star, Slash,
+    Percent, Power, Assign, PlusAssign, MinusAssign, StarAssign, SlashAssign, Equal, NotEqual,
+    Less, Greater, LessEqual, GreaterEqual, LParen, RParen, LBrace, RBrace, LBracket, RBracket,
+    Comma, Colon, Semicolon, Arrow, FatArrow, Dot, Question, Use, As, Eof,
+};
+
+// Four kinds carry a payload: Identifier and String use `text`, Number uses `number`,
+// Float uses `real`.
+struct Token {
+    TokenKind kind = TokenKind::Eof;
+    int64_t number = 0;
+    double real = 0.0;
+    std::string text;
+
+    static Token of(TokenKind kind) { return Token{kind, 0, 0.0, {}}; }
+
+    // Same kind and, for the payload kinds, equal payload.
+    bool operator==(const Token& other) const;
+};
+
+// The variant name of a kind as the system shows it ("PlusAssign", "EOF").
+std::string_view token_kind_name(TokenKind kind);
+
+// Debug text of a token: the kind name, with the payload for payload kinds (Identifier("x")).
+std::string debug_text(const Token& token);
+
+// `text` must be valid UTF-8. The result ends with exactly one Eof token.
+std::vector<Token> tokenize(std::string_view text);
+
+// Shared by the debug texts of the tree and of values: text in double quotes with escapes,
+// and a double in its shortest round-trip form (always with a fractional part or exponent).
+std::string debug_quote(std::string_view text);
+std::string debug_float(double value);
+
+}  // namespace tarnel

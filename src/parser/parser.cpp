@@ -1,0 +1,59 @@
+// The parser's entry point, the program loop and the skipping of too-deep groups.
+#include "parser/parser.h"
+
+#include "parser/parser_internal.h"
+
+namespace tarnel {
+
+namespace detail {
+
+// program: { statement } EOF
+StmtList Parser::parse_program() {
+    StmtList statements;
+    while (!at_end()) {
+        const size_t start = pos_;
+        StmtPtr statement = parse_statement();
+        if (pos_ == start) {
+            // A token that starts nothing (a stray ")" or "=", say): skip it.
+            advance();
+            continue;
+        }
+        if (statement) statements.push_back(std::move(statement));
+    }
+    return statements;
+}
+
+void Parser::skip_group_body() {
+    size_t open = 0;
+    while (!at_end()) {
+        switch (kind()) {
+            case TokenKind::LParen:
+            case TokenKind::LBracket:
+            case TokenKind::LBrace:
+                ++open;
+                break;
+            case TokenKind::RParen:
+            case TokenKind::RBracket:
+            case TokenKind::RBrace:
+                if (open == 0) return;
+                --open;
+                break;
+            default:
+                break;
+        }
+        advance();
+    }
+}
+
+void Parser::skip_group_rest() {
+    skip_group_body();
+    if (!at_end()) advance();
+}
+
+}  // namespace detail
+
+StmtList parse_program(const std::vector<Token>& tokens, NameTable& names) {
+    return detail::Parser(tokens, names).parse_program();
+}
+
+}  // namespace tarnel

@@ -1,0 +1,22 @@
+// The parser: tokens in, statements out.
+//
+// A hand-written recursive-descent parser with one token of lookahead (two where noted). It
+// never reports anything: a statement that does not fit the grammar is dropped and parsing goes
+// on where the attempt stopped. Every loop makes progress on every input, and nesting deeper
+// than kMaxNesting drops the too-deep construct, so parsing is linear and cannot overflow the
+// stack.
+#pragma once
+
+#include <vector>
+
+#include "lexer/lexer.h"
+#include "parser/syntax_tree.h"
+
+namespace tarnel {
+
+constexpr int kMaxNesting = 1000;
+
+// Parses statements until EOF. Names are interned into `names`.
+StmtList parse_program(const std::vector<Token>& tokens, NameTable& names);
+
+}  // namespace tarnel

@@ -1,0 +1,329 @@
+// The one-line debug text of tree nodes.
+#include "parser/syntax_tree.h"
+
+namespace tarnel {
+
+namespace {
+
+class DebugWriter {
+  public:
+    std::string out;
+
+    void quoted(std::string_view text) { out += debug_quote(text); }
+
+    void names(const std::vector<std::string>& list) {
+        out += '[';
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (i) out += ", ";
+            quoted(list[i]);
+        }
+        out += ']';
+    }
+
+    void exprs(const std::vector<ExprPtr>& list) {
+        out += '[';
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (i) out += ", ";
+            expr(*list[i]);
+        }
+        out += ']';
+    }
+
+    void stmts(const StmtList& list) {
+        out += '[';
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (i) out += ", ";
+            stmt(*list[i]);
+        }
+        out += ']';
+    }
+
+    void expr(const Expr& e) {
+        switch (e.kind) {
+            case ExprKind::Number:
+                out += "Number(";
+                out += std::to_string(static_cast<const NumberExpr&>(e).value);
+                out += ')';
+                return;
+            case ExprKind::Float:
+                out += "Float(";
+                out += debug_float(static_cast<const FloatExpr&>(e).value);
+                out += ')';
+                return;
+            case ExprKind::String:
+                out += "String(";
+                quoted(static_cast<const StringExpr&>(e).value);
+                out += ')';
+                return;
+            case ExprKind::Boolean:
+                out +=
+                    static_cast<const BooleanExpr&>(e).value ? "Boolean(true)" : "Boolean(false)";
+                return;
+            case ExprKind::Identifier:
+                out += "Identifier(";
+                quoted(static_cast<const IdentifierExpr&>(e).name);
+                out += ')';
+                return;
+            case ExprKind::BinaryOp: {
+                const auto& b = static_cast<const BinaryOpExpr&>(e);
+                out += "BinaryOp { left: ";
+                expr(*b.left);
+                out += ", op: ";
+                out += debug_text(b.op);
+                out += ", right: ";
+                expr(*b.right);
+                out += " }";
+                return;
+            }
+            case ExprKind::UnaryOp: {
+                const auto& u = static_cast<const UnaryOpExpr&>(e);
+                out += "UnaryOp { op: ";
+                out += debug_text(u.op);
+                out += ", operand: ";
+                expr(*u.operand);
+                out += " }";
+                return;
+            }
+            case ExprKind::Call: {
+                const auto& c = static_cast<const CallExpr&>(e);
+                out += "Call { name: ";
+                quoted(c.name);
+                out += ", args: ";
+                exprs(c.args);
+                out += " }";
+                return;
+            }
+            case ExprKind::Array:
+                out += "Array(";
+                exprs(static_cast<const ArrayExpr&>(e).items);
+                out += ')';
+                return;
+            case ExprKind::Dict: {
+                const auto& d = static_cast<const DictExpr&>(e);
+                out += "Dict([";
+                for (size_t i = 0; i < d.pairs.size(); ++i) {
+                    if (i) out += ", ";
+                    out += '(';
+                    quoted(d.pairs[i].first);
+                    out += ", ";
+                    expr(*d.pairs[i].second);
+                    out += ')';
+                }
+                out += "])";
+                return;
+            }
+            case ExprKind::Index: {
+                const auto& x = static_cast<const IndexExpr&>(e);
+                out += "Index { object: ";
+                expr(*x.object);
+                out += ", index: ";
+                expr(*x.index);
+                out += " }";
+                return;
+            }
+            case ExprKind::Range: {
+                const auto& r = static_cast<const RangeExpr&>(e);
+                out += "Range { start: ";
+                expr(*r.start);
+                out += ", end: ";
+                expr(*r.end);
+                out += " }";
+                return;
+            }
+        }
+    }
+
+    void pattern(const Pattern& p) {
+        if (p.kind == PatternKind::Wildcard || !p.value) {
+            out += "Wildcard";
+            return;
+        }
+        out += "Value(";
+        expr(*p.value);
+        out += ')';
+    }
+
+    void named_value(const char* variant, const std::string& name, const Expr& value) {
+        out += variant;
+        out += " { name: ";
+        quoted(name);
+        out += ", value: ";
+        expr(value);
+        out += " }";
+    }
+
+    void stmt(const Stmt& s) {
+        switch (s.kind) {
+            case StmtKind::Let:
+            case StmtKind::Assign: {
+                const auto& a = static_cast<const AssignStmt&>(s);
+                named_value(s.kind == StmtKind::Let ? "Let" : "Assign", a.name, *a.value);
+                return;
+            }
+            case StmtKind::CompoundAssign: {
+                const auto& c = static_cast<const CompoundAssignStmt&>(s);
+                out += "CompoundAssign { name: ";
+                quoted(c.name);
+                out += ", op: ";
+                out += debug_text(c.op);
+                out += ", value: ";
+                expr(*c.value);
+                out += " }";
+                return;
+            }
+            case StmtKind::Function: {
+                const auto& f = static_cast<const FunctionStmt&>(s);
+                out += "Function { name: ";
+                quoted(f.name);
+                out += ", params: ";
+                names(f.def->params);
+                out += ", body: ";
+                stmts(f.def->body);
+                out += " }";
+                return;
+            }
+            case StmtKind::If: {
+                const auto& i = static_cast<const IfStmt&>(s);
+                out += "If { condition: ";
+                expr(*i.condition);
+                out += ", then_body: ";
+                stmts(i.then_body);
+                out += ", else_body: ";
+                if (i.else_body) {
+                    out += "Some(";
+                    stmts(*i.else_body);
+                    out += ')';
+                } else {
+                    out += "None";
+                }
+                out += " }";
+                return;
+            }
+            case StmtKind::While: {
+                const auto& w = static_cast<const WhileStmt&>(s);
+                out += "While { condition: ";
+                expr(*w.condition);
+                out += ", body: ";
+                stmts(w.body);
+                out += " }";
+                return;
+            }
+            case StmtKind::For: {
+                const auto& f = static_cast<const ForStmt&>(s);
+                out += "For { var: ";
+                quoted(f.var);
+                out += ", iter: ";
+                expr(*f.iter);
+                out += ", body: ";
+                stmts(f.body);
+                out += " }";
+                return;
+            }
+            case StmtKind::Match: {
+                const auto& m = static_cast<const MatchStmt&>(s);
+                out += "Match { expr: ";
+                expr(*m.expr);
+                out += ", arms: [";
+                for (size_t i = 0; i < m.arms.size(); ++i) {
+                    if (i) out += ", ";
+                    out += '(';
+                    pattern(m.arms[i].pattern);
+                    out += ", ";
+                    stmts(m.arms[i].body);
+                    out += ')';
+                }
+                out += "] }";
+                return;
+            }
+            case StmtKind::Try: {
+                const auto& t = static_cast<const TryStmt&>(s);
+                out += "Try { body: ";
+                stmts(t.body);
+                out += ", catch_var: ";
+                quoted(t.catch_var);
+                out += ", catch_body: ";
+                stmts(t.catch_body);
+                out += " }";
+                return;
+            }
+            case StmtKind::Return: {
+                const auto& r = static_cast<const ReturnStmt&>(s);
+                if (r.value) {
+                    out += "Return(Some(";
+                    expr(*r.value);
+                    out += "))";
+                } else {
+                    out += "Return(None)";
+                }
+                return;
+            }
+            case StmtKind::Break:
+                out += "Break";
+                return;
+            case StmtKind::Continue:
+                out += "Continue";
+                return;
+            case StmtKind::Global:
+                out += "Global(";
+                quoted(static_cast<const GlobalStmt&>(s).name);
+                out += ')';
+                return;
+            case StmtKind::Use: {
+                const auto& u = static_cast<const UseStmt&>(s);
+                out += "Use { module: ";
+                quoted(u.module);
+                out += ", alias: ";
+                if (u.alias) {
+                    out += "Some(";
+                    quoted(*u.alias);
+                    out += ')';
+                } else {
+                    out += "None";
+                }
+                out += ", items: ";
+                if (u.items) {
+                    out += "Some(";
+                    names(*u.items);
+                    out += ')';
+                } else {
+                    out += "None";
+                }
+                out += " }";
+                return;
+            }
+            case StmtKind::Expr:
+                out += "Expr(";
+                expr(*static_cast<const ExprStmt&>(s).expr);
+                out += ')';
+                return;
+        }
+    }
+};
+
+}  // namespace
+
+std::string debug_text(const Expr& expr) {
+    DebugWriter w;
+    w.expr(expr);
+    return std::move(w.out);
+}
+
+std::string debug_text(const Stmt& stmt) {
+    DebugWriter w;
+    w.stmt(stmt);
+    return std::move(w.out);
+}
+
+std::string debug_text(const Pattern& pattern) {
+    DebugWriter w;
+    w.pattern(pattern);
+    return std::move(w.out);
+}
+
+std::string debug_text(const StmtList& statements) {
+    DebugWriter w;
+    w.stmts(statements);
+    return std::move(w.out);
+}
+
+}  // namespace tarnel

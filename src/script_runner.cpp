@@ -1,0 +1,133 @@
+#include "script_runner.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "interpreter/interpreter.h"
+#include "lexer/lexer.h"
+#include "parser/parser.h"
+#include "support/console.h"
+#include "support/utf8.h"
+
+namespace tarnel {
+
+namespace {
+
+constexpr std::string_view kTag = "TARNEL";
+
+std::string separator() {
+    std::string line;
+    for (int i = 0; i < 33; ++i)
+        line += "\u2500";
+    return line;
+}
+
+// Closes the descriptor when the read is over, whichever way it ends.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+double milliseconds_since(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+std::optional<std::string> read_source_file(const std::string& path, std::string& error) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        error = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string text;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        ssize_t got = ::read(file.get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = std::strerror(errno);  // a directory ends here with EISDIR
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        text.append(buffer.data(), static_cast<size_t>(got));
+    }
+    if (!is_valid_utf8(text)) {
+        error = "stream did not contain valid UTF-8";
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::string format_milliseconds(double milliseconds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3fms", milliseconds);
+    return text;
+}
+
+int run_script(const command::Run& run) {
+    auto log = [&](std::string_view message) {
+        if (run.debug) log_line(kTag, message);
+    };
+    const std::string rule = separator();
+    log(rule);
+    log("Starting Tarnel interpreter...");
+
+    if (!has_script_extension(run.path)) {
+        write_err("Error: Only .tn files are allowed.\n");
+        return 1;
+    }
+    std::string error;
+    std::optional<std::string> source = read_source_file(run.path, error);
+    if (!source) {
+        write_err("Error: Failed to read the file: " + error + "\n");
+        return 1;
+    }
+    log("File read successfully (" + std::to_string(source->size()) + " bytes)");
+
+    auto start = Clock::now();
+    std::vector<Token> tokens = tokenize(*source);
+    const double tokenize_ms = milliseconds_since(start);
+    log("Tokenization completed in " + format_milliseconds(tokenize_ms));
+
+    auto names = std::make_shared<NameTable>();
+    start = Clock::now();
+    StmtList statements = parse_program(tokens, *names);
+    const double parse_ms = milliseconds_since(start);
+    log("Parsing completed in " + format_milliseconds(parse_ms));
+
+    log("Starting execution...");
+    log(rule);
+    start = Clock::now();
+    // Deeply recursive scripts need far more native stack than the main thread has.
+    const int status =
+        run_on_large_stack([&] { return run_program(statements, run.extra_debug, names); });
+    const double execute_ms = milliseconds_since(start);
+
+    log(rule);
+    log("Tokenization : " + format_milliseconds(tokenize_ms));
+    log("Parsing      : " + format_milliseconds(parse_ms));
+    log("Execution    : " + format_milliseconds(execute_ms));
+    log(rule);
+    return status;
+}
+
+}  // namespace tarnel

@@ -1,0 +1,24 @@
+// Runs one script file: extension check, reading, then lexing, parsing and execution, each
+// phase timed with a monotonic clock and, with -d or -D, logged on standard error.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "command_line.h"
+
+namespace tarnel {
+
+// Returns the process exit status: 1 for a wrong extension or an unreadable file, otherwise
+// what the interpreter returns.
+int run_script(const command::Run& run);
+
+// Reads the whole file and checks that it is UTF-8. On failure returns nothing and sets
+// `error` to a one-line description ("No such file or directory").
+std::optional<std::string> read_source_file(const std::string& path, std::string& error);
+
+// Milliseconds with exactly three decimals: 0.042 for 42 microseconds.
+std::string format_milliseconds(double milliseconds);
+
+}  // namespace tarnel

@@ -1,0 +1,95 @@
+#include "support/console.h"
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tarnel {
+
+namespace {
+
+// Enough for well over 100,000 nested script calls, also with sanitizer-sized frames.
+// Only the pages actually touched are ever committed.
+constexpr size_t kLargeStackBytes = size_t{4} << 30;
+
+[[noreturn]] void quiet_exit() {
+    // The reader of standard output is gone; nothing useful can be said any more.
+    std::_Exit(0);
+}
+
+}  // namespace
+
+void init_console() {
+    std::signal(SIGPIPE, SIG_IGN);
+    if (!isatty(STDOUT_FILENO)) {
+        static char buffer[1 << 16];
+        std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    }
+}
+
+void write_out(std::string_view text) {
+    if (text.empty()) return;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) quiet_exit();
+}
+
+void flush_out() {
+    if (std::fflush(stdout) != 0 && errno == EPIPE) quiet_exit();
+}
+
+void write_err(std::string_view text) {
+    std::fflush(stdout);
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+void log_line(std::string_view tag, std::string_view message) {
+    std::string line;
+    line.reserve(tag.size() + message.size() + 24);
+    line += "\x1b[33m[\x1b[93m";
+    line += tag;
+    line += "\x1b[33m]\x1b[0m ";
+    line += message;
+    line += '\n';
+    write_err(line);
+}
+
+bool read_line(std::string& line) {
+    std::fflush(stdout);
+    line.clear();
+    int c;
+    while ((c = std::getchar()) != EOF) {
+        line.push_back(static_cast<char>(c));
+        if (c == '\n') break;
+    }
+    return !line.empty();
+}
+
+int run_on_large_stack(const std::function<int()>& work) {
+    struct Job {
+        const std::function<int()>* work;
+        int result = 0;
+    } job{&work};
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kLargeStackBytes);
+    pthread_t thread;
+    auto entry = [](void* raw) -> void* {
+        auto* j = static_cast<Job*>(raw);
+        j->result = (*j->work)();
+        return nullptr;
+    };
+    if (pthread_create(&thread, &attributes, entry, &job) != 0) {
+        // No large stack to be had: run here, with the ordinary stack.
+        pthread_attr_destroy(&attributes);
+        return work();
+    }
+    pthread_attr_destroy(&attributes);
+    pthread_join(thread, nullptr);
+    return job.result;
+}
+
+}  // namespace tarnel

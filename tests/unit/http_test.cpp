@@ -1,0 +1,420 @@
+// The http module: builtin argument handling, request-line and URL parsing, and the server
+// and client over real loopback sockets.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "interpreter/http/http.h"
+#include "interpreter/http/http_client.h"
+#include "interpreter/http/http_server.h"
+#include "interpreter/http/route_table.h"
+#include "interpreter/http/socket.h"
+
+namespace tarnel {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kNotFound =
+    "HTTP/1.1 404 Not Found\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n\r\nNot Found";
+
+std::string page_reply(const std::string& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+Value call(std::string_view name, std::vector<Value> args = {}) {
+    std::optional<Value> result = call_http(name, args);
+    EXPECT_TRUE(result.has_value()) << name;
+    return result.value_or(Value::null());
+}
+
+// The printed form, with an "Error: " mark so a failure is never mistaken for text.
+std::string shown(const Value& value) {
+    if (value.is(ValueKind::Error)) return "Error: " + value.error_message();
+    return display_string(value);
+}
+
+Value str(std::string text) { return Value::string(std::move(text)); }
+
+// Sends `request` and returns everything the server sends until it closes the connection.
+std::string round_trip(uint16_t port, std::string_view request, bool shut_write = false) {
+    net::SocketResult client = net::connect_tcp("127.0.0.1", port);
+    EXPECT_TRUE(client.ok()) << client.error;
+    if (!request.empty()) net::send_all(client.socket, request);  // the server may cut it short
+    if (shut_write) net::shutdown_write(client.socket);
+    std::string reply;
+    std::array<char, 4096> buffer;
+    ssize_t received;
+    while ((received = net::receive_some(client.socket, buffer)) > 0) {
+        reply.append(buffer.data(), static_cast<size_t>(received));
+    }
+    return reply;
+}
+
+// A PageServer on an ephemeral loopback port, answering in a thread until destroyed.
+class RunningServer {
+public:
+    explicit RunningServer(const RouteTable& routes) {
+        net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 128);
+        EXPECT_TRUE(listener.ok()) << listener.error;
+        port_ = net::local_port(listener.socket);
+        server_ = std::make_unique<PageServer>(std::move(listener.socket), routes);
+        thread_ = std::thread([this] {
+            while (!stop_) server_->serve_one();
+        });
+    }
+    ~RunningServer() {
+        stop_ = true;
+        net::connect_tcp("127.0.0.1", port_);  // wakes a blocked accept; the reply is not needed
+        thread_.join();
+    }
+    uint16_t port() const { return port_; }
+
+private:
+    uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::unique_ptr<PageServer> server_;
+    std::thread thread_;
+};
+
+// A peer that accepts one connection, records the whole request (headers and the body its
+// Content-Length announces), answers `reply` and closes.
+class CapturePeer {
+public:
+    explicit CapturePeer(std::string reply) {
+        net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 8);
+        EXPECT_TRUE(listener.ok()) << listener.error;
+        port_ = net::local_port(listener.socket);
+        thread_ = std::thread([this, reply = std::move(reply), l = std::move(listener.socket)] {
+            net::SocketResult connection = net::accept_connection(l);
+            if (!connection.ok()) return;
+            std::array<char, 4096> buffer;
+            while (!complete()) {
+                ssize_t received = net::receive_some(connection.socket, buffer);
+                if (received <= 0) break;
+                received_.append(buffer.data(), static_cast<size_t>(received));
+            }
+            net::send_all(connection.socket, reply);
+        });
+    }
+    std::string url(std::string_view path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
+    }
+    uint16_t port() const { return port_; }
+    std::string received() {
+        if (thread_.joinable()) thread_.join();
+        return received_;
+    }
+    ~CapturePeer() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    bool complete() const {
+        size_t end = received_.find("\r\n\r\n");
+        if (end == std::string::npos) return false;
+        size_t field = received_.find("Content-Length: ");
+        size_t length = field < end ? std::stoul(received_.substr(field + 16)) : 0;
+        return received_.size() >= end + 4 + length;
+    }
+
+    uint16_t port_ = 0;
+    std::string received_;
+    std::thread thread_;
+};
+
+std::string request_bytes(std::string_view method, std::string_view path, std::string_view body) {
+    return std::string(method) + " " + std::string(path) +
+           " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + std::string(body);
+}
+
+// ---- builtins without the network -----------------------------------------------------------
+
+TEST(HttpBuiltinsTest, NamesAndUnknownNames) {
+    std::vector<std::string_view> names(http_function_names().begin(), http_function_names().end());
+    EXPECT_EQ(names, (std::vector<std::string_view>{"page", "serve", "template", "json", "status",
+                                                    "send", "get", "post"}));
+    std::vector<Value> none;
+    EXPECT_FALSE(call_http("http.put", none).has_value());
+    EXPECT_FALSE(call_http("http.GET", none).has_value());
+    EXPECT_FALSE(call_http("page", none).has_value());
+    EXPECT_FALSE(call_http("sdl2.get", none).has_value());
+}
+
+TEST(HttpBuiltinsTest, StatusLines) {
+    const std::pair<int, const char*> table[] = {
+        {200, "OK"}, {201, "Created"}, {204, "No Content"}, {301, "Moved Permanently"},
+        {302, "Found"}, {304, "Not Modified"}, {400, "Bad Request"}, {401, "Unauthorized"},
+        {403, "Forbidden"}, {404, "Not Found"}, {500, "Internal Server Error"},
+        {502, "Bad Gateway"}, {503, "Service Unavailable"}, {299, "Unknown"}, {-1, "Unknown"},
+    };
+    for (auto [code, reason] : table) {
+        EXPECT_EQ(shown(call("http.status", {Value::number(code)})),
+                  "HTTP/1.1 " + std::to_string(code) + " " + reason);
+    }
+    EXPECT_EQ(shown(call("http.status", {Value::real(404.9)})), "HTTP/1.1 404 Not Found");
+    EXPECT_EQ(shown(call("http.status", {Value::real(std::nan(""))})), "HTTP/1.1 0 Unknown");
+    EXPECT_EQ(shown(call("http.status", {Value::number(200), str("Fine")})), "HTTP/1.1 200 Fine");
+    EXPECT_EQ(shown(call("http.status", {Value::number(404), Value::number(5)})), "HTTP/1.1 404 5");
+    EXPECT_EQ(shown(call("http.status", {Value::number(200), str("")})), "HTTP/1.1 200 ");
+}
+
+TEST(HttpBuiltinsTest, TemplateReadsFileUnchanged) {
+    const std::string dir = ::testing::TempDir();
+    const std::string good = dir + "http_test_page.html";
+    const std::string bad = dir + "http_test_bad.html";
+    const std::string content = "<h1>{{title}}</h1>\r\n<p>Grüße</p>\n";
+    std::ofstream(good, std::ios::binary) << content;
+    std::ofstream(bad, std::ios::binary) << "ok\xff";
+    EXPECT_EQ(shown(call("http.template", {str(good)})), content);
+    EXPECT_EQ(shown(call("http.template", {str(bad)})),
+              "Error: Failed to read template: stream did not contain valid UTF-8");
+    EXPECT_EQ(shown(call("http.template", {str(dir + "missing.html")})),
+              "Error: Failed to read template: No such file or directory");
+    EXPECT_TRUE(shown(call("http.template", {str(dir)})).starts_with("Error: Failed to read template: "));
+}
+
+// ---- parsing ----------------------------------------------------------------------------
+
+TEST(RequestPathTest, SecondWordOfFirstLineOrRoot) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"GET / HTTP/1.1\r\nHost: x\r\n\r\n", "/"},
+        {"GET /a?x=1 HTTP/1.1\r\n", "/a?x=1"},
+        {"POST /x HTTP/1.1\r\n\r\na=1", "/x"},
+        {"GET /x HTTP/1.1\nHost: y\n", "/x"},
+        {"GET /x", "/x"},
+        {"GET /x\r\n", "/x"},
+        {"  GET \t  /y   HTTP/1.1", "/y"},
+        {"GET\r\n/x y\r\n", "/"},
+        {"/x\r\n\r\n", "/"},
+        {"\r\n", "/"},
+        {"", "/"},
+        {"GET\xe3\x80\x80/wide\xc2\xa0tail", "/wide"},  // U+3000 and U+00A0 separate words
+        {"GET /a\xff\xfe HTTP/1.1", "/a\xef\xbf\xbd\xef\xbf\xbd"},
+        {"GET /\xe6\x97 x", "/\xef\xbf\xbd"},       // truncated sequence: one replacement
+        {"GET /\xed\xa0\x80 x", "/\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},  // surrogate bytes
+    };
+    std::string path;
+    for (auto [request, expected] : cases) {
+        request_path(request, path);
+        EXPECT_EQ(path, expected) << request;
+    }
+    // NUL is not white space: it stays inside the word.
+    request_path(std::string_view("GET /a\0b HTTP/1.1", 17), path);
+    EXPECT_EQ(path, std::string("/a\0b", 4));
+}
+
+TEST(RequestPathTest, CompleteRequestsNeedNoDrainWait) {
+    EXPECT_TRUE(request_is_complete("GET / HTTP/1.1\r\nHost: x\r\n\r\n"));
+    EXPECT_TRUE(request_is_complete("GET / HTTP/1.1\n\n"));
+    EXPECT_TRUE(request_is_complete("POST / HTTP/1.1\r\ncontent-LENGTH:  3\r\n\r\na=1"));
+    EXPECT_FALSE(request_is_complete("POST / HTTP/1.1\r\nContent-Length: 4\r\n\r\na=1"));
+    EXPECT_FALSE(request_is_complete("GET / HTTP/1.1\r\nHost: x\r\n"));
+    EXPECT_FALSE(request_is_complete("GET"));
+    EXPECT_FALSE(request_is_complete("POST / HTTP/1.1\r\nContent-Length: 99999999999999\r\n\r\n"));
+}
+
+TEST(SplitUrlTest, HostPortAndPath) {
+    struct Case {
+        std::string_view url, host;
+        uint16_t port;
+        std::string_view path;
+    };
+    const Case cases[] = {
+        {"http://127.0.0.1:8080/hello", "127.0.0.1", 8080, "/hello"},
+        {"127.0.0.1:8080", "127.0.0.1", 8080, "/"},
+        {"http://example.com", "example.com", 80, "/"},
+        {"http://h/a/b?x=1&y=2#f", "h", 80, "/a/b?x=1&y=2#f"},
+        {"http://h:abc/", "h", 80, "/"},
+        {"http://h:/x", "h", 80, "/x"},
+        {"http://h:70000/", "h", 80, "/"},
+        {"http://h:65535/", "h", 65535, "/"},
+        {"http://h:+81/", "h", 81, "/"},
+        {"http://h:+/", "h", 80, "/"},
+        {"http://h:-1/", "h", 80, "/"},
+        {"http://h:1:2/", "h", 80, "/"},
+        {"HTTP://h:81/", "HTTP", 80, "//h:81/"},
+        {"", "", 80, "/"},
+    };
+    for (const Case& c : cases) {
+        UrlParts parts = split_url(c.url);
+        EXPECT_EQ(parts.host, c.host) << c.url;
+        EXPECT_EQ(parts.port, c.port) << c.url;
+        EXPECT_EQ(parts.path, c.path) << c.url;
+    }
+}
+
+// ---- the server -------------------------------------------------------------------------
+
+TEST(PageServerTest, AnswersFromTheTableWithExactBytes) {
+    RouteTable routes;
+    routes.add("/", "root");
+    routes.add("/u", "héllo → 日本");
+    routes.add("/a", "one");
+    routes.add("/a", "two");
+    RunningServer server(routes);
+    const uint16_t port = server.port();
+    EXPECT_EQ(round_trip(port, "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n"), page_reply("root"));
+    EXPECT_EQ(round_trip(port, "GET /u HTTP/1.1\r\n\r\n"), page_reply("héllo → 日本"));
+    EXPECT_EQ(round_trip(port, "GET /nope HTTP/1.1\r\n\r\n"), kNotFound);
+    EXPECT_EQ(round_trip(port, "GET /a HTTP/1.1\r\n\r\n"), page_reply("one"));
+    EXPECT_EQ(round_trip(port, "POST /a HTTP/1.1\r\nContent-Length: 3\r\n\r\na=1"), page_reply("one"));
+    EXPECT_EQ(round_trip(port, "GET\r\n\r\n"), page_reply("root"));
+    EXPECT_EQ(round_trip(port, "/a\r\n\r\n"), page_reply("root"));
+    EXPECT_EQ(round_trip(port, "", true), page_reply("root"));
+}
+
+TEST(PageServerTest, RequestLongerThanOneReceiveStillGetsItsAnswer) {
+    RouteTable routes;
+    routes.add("/big", "big answer");
+    RunningServer server(routes);
+    std::string request = "GET /big HTTP/1.1\r\nX-Padding: " + std::string(20000, 'p') + "\r\n\r\n";
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(round_trip(server.port(), request), page_reply("big answer"));
+}
+
+TEST(PageServerTest, SurvivesMalformedRequests) {
+    RouteTable routes;
+    routes.add("/", "root");
+    RunningServer server(routes);
+    const uint16_t port = server.port();
+
+    std::mt19937 random(7);
+    std::string garbage(3000, '\0');
+    for (char& c : garbage) c = static_cast<char>(random() & 0xFF);
+    std::string reply = round_trip(port, garbage);
+    EXPECT_TRUE(reply.empty() || reply == kNotFound || reply == page_reply("root"));
+
+    reply = round_trip(port, "POST / HTTP/1.1\r\n\r\n" + std::string(1 << 20, 'x'));
+    EXPECT_TRUE(reply.empty() || reply == page_reply("root"));
+
+    EXPECT_EQ(round_trip(port, "\r\n"), page_reply("root"));
+    EXPECT_EQ(round_trip(port, "GET /\xc3\x28 HTTP/1.1\r\n\r\n"), kNotFound);
+    EXPECT_EQ(round_trip(port, "\xff\xfe\xfd\r\n"), page_reply("root"));
+
+    for (int i = 0; i < 1000; ++i) {
+        net::SocketResult client = net::connect_tcp("127.0.0.1", port);
+        ASSERT_TRUE(client.ok()) << client.error;
+        if (i % 2 == 0) net::shutdown_write(client.socket);
+    }  // each closes at once without reading
+    EXPECT_EQ(round_trip(port, "GET / HTTP/1.1\r\n\r\n"), page_reply("root"));
+}
+
+TEST(HttpServeTest, BindFailureIsAnError) {
+    net::SocketResult holder = net::listen_tcp("127.0.0.1", 0, 1);
+    ASSERT_TRUE(holder.ok());
+    const uint16_t port = net::local_port(holder.socket);
+    EXPECT_EQ(shown(call("http.serve", {Value::number(port)})),
+              "Error: Failed to bind to port: Address already in use");
+}
+
+TEST(HttpServeTest, ServeRunsTheProcessTableForEver) {
+    uint16_t port;
+    {
+        net::SocketResult probe = net::listen_tcp("127.0.0.1", 0, 1);
+        ASSERT_TRUE(probe.ok());
+        port = net::local_port(probe.socket);
+    }
+    call("http.page", {str("/serve-test"), str("first")});
+    call("http.page", {str("/serve-test"), str("second")});
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        // A port above 65535 wraps to its low 16 bits.
+        std::vector<Value> args{Value::real(65536.0 * 3 + port + 0.9)};
+        call_http("http.serve", args);
+        _exit(3);  // serve returned: the parent sees the wrong status
+    }
+    net::SocketResult client;
+    for (int tries = 0; tries < 200 && !client.ok(); ++tries) {
+        client = net::connect_tcp("127.0.0.1", port);
+        if (!client.ok()) std::this_thread::sleep_for(10ms);
+    }
+    client.socket.close();
+    EXPECT_EQ(round_trip(port, "GET /serve-test HTTP/1.1\r\n\r\n"), page_reply("first"));
+    EXPECT_EQ(waitpid(child, nullptr, WNOHANG), 0) << "serve returned";
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+}
+
+// ---- the client -------------------------------------------------------------------------
+
+const std::string kOkReply = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
+
+TEST(HttpClientTest, SendsExactRequests) {
+    {
+        CapturePeer peer(kOkReply);
+        EXPECT_EQ(shown(call("http.get", {str(peer.url("/hello"))})), kOkReply);
+        EXPECT_EQ(peer.received(), request_bytes("GET", "/hello", ""));
+    }
+    {
+        CapturePeer peer(kOkReply);
+        EXPECT_EQ(shown(call("http.post", {str(peer.url("/form")), str("a=1")})), kOkReply);
+        EXPECT_EQ(peer.received(), request_bytes("POST", "/form", "a=1"));
+    }
+    {
+        CapturePeer peer(kOkReply);
+        call("http.send", {str(peer.url("/item/7")), str("delete"), str("")});
+        EXPECT_EQ(peer.received(), request_bytes("DELETE", "/item/7", ""));
+    }
+    {
+        CapturePeer peer(kOkReply);
+        call("http.send", {str(peer.url("/")), str("straße"), Value::number(12)});
+        EXPECT_EQ(peer.received(), request_bytes("STRASSE", "/", "12"));
+    }
+    {
+        CapturePeer peer(kOkReply);
+        std::string url = "127.0.0.1:" + std::to_string(peer.port()) + "/a/b?x=1&y=2";
+        call("http.get", {str(url)});
+        EXPECT_EQ(peer.received(), request_bytes("GET", "/a/b?x=1&y=2", ""));
+    }
+}
+
+TEST(HttpClientTest, ResponsesAreReturnedRawOrRejected) {
+    {
+        const std::string reply = "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nNot Found";
+        CapturePeer peer(reply);
+        Value result = call("http.get", {str(peer.url("/gone"))});
+        EXPECT_TRUE(result.is(ValueKind::String));
+        EXPECT_EQ(shown(result), reply);
+    }
+    {
+        CapturePeer peer("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n\xff\xfe");
+        EXPECT_EQ(shown(call("http.get", {str(peer.url("/"))})),
+                  "Error: Failed to read response: stream did not contain valid UTF-8");
+    }
+}
+
+TEST(HttpClientTest, RefusesHttpsAndReportsConnectFailures) {
+    net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 8);
+    ASSERT_TRUE(listener.ok());
+    const std::string port = std::to_string(net::local_port(listener.socket));
+    EXPECT_EQ(shown(call("http.get", {str("https://127.0.0.1:" + port + "/")})),
+              "Error: HTTPS not supported, use HTTP");
+    EXPECT_EQ(shown(call("http.send", {str("https://127.0.0.1:" + port + "/"), str("GET"), str("")})),
+              "Error: HTTPS not supported, use HTTP");
+    EXPECT_FALSE(net::wait_readable(listener.socket, 50ms)) << "a connection was made";
+
+    listener.socket.close();
+    EXPECT_EQ(shown(call("http.get", {str("http://127.0.0.1:" + port + "/")})),
+              "Error: Failed to connect to 127.0.0.1:" + port + ": Connection refused");
+    EXPECT_TRUE(shown(call("http.get", {str("http://no-such-host.invalid/")}))
+                    .starts_with("Error: Failed to connect to no-such-host.invalid:80: "));
+}
+
+}  // namespace
+}  // namespace tarnel

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "interpreter/values/value.h"
+
+namespace tarnel {
+namespace {
+
+TEST(FloatPrinting, ShortestDigitsInPositionalNotation) {
+    EXPECT_EQ(format_float(3.0), "3");
+    EXPECT_EQ(format_float(2.5), "2.5");
+    EXPECT_EQ(format_float(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(format_float(1e21), "1000000000000000000000");
+    EXPECT_EQ(format_float(1.5e-7), "0.00000015");
+    EXPECT_EQ(format_float(123.456), "123.456");
+    EXPECT_EQ(format_float(-0.0), "-0");
+    EXPECT_EQ(format_float(0.0), "0");
+    EXPECT_EQ(format_float(5e-324), "0." + std::string(323, '0') + "5");
+    EXPECT_EQ(format_float(std::numeric_limits<double>::quiet_NaN()), "NaN");
+    EXPECT_EQ(format_float(-std::numeric_limits<double>::infinity()), "-inf");
+}
+
+TEST(PrintedForm, EveryKind) {
+    EXPECT_EQ(display_string(Value::number(INT64_MIN)), "-9223372036854775808");
+    EXPECT_EQ(display_string(Value::array({Value::number(1), Value::string("two"),
+                                           Value::array({Value::real(3.5), Value()})})),
+              "[1, two, [3.5, null]]");
+    DictMap map;
+    map.emplace("a", Value::number(1));
+    EXPECT_EQ(display_string(Value::dict(map)), "{a: 1}");
+    EXPECT_EQ(display_string(Value::builtin_function("sdl2.init")), "<builtin: sdl2.init>");
+    EXPECT_EQ(display_string(Value::rect({1, -2, 3, 4294967295u})), "Rect(1, -2, 3, 4294967295)");
+    EXPECT_EQ(display_string(Value::color({255, 0, 7})), "Color(255, 0, 7)");
+    EXPECT_EQ(display_string(Value::triangle({0, 0, 1, 0, 0, 1})), "Triangle(0, 0, 1, 0, 0, 1)");
+    EXPECT_EQ(display_string(Value::error("boom")), "Error: boom");
+}
+
+TEST(DebugForm, StructuralText) {
+    EXPECT_EQ(debug_string(Value::real(3.0)), "Float(3.0)");
+    EXPECT_EQ(debug_string(Value::real(1e16)), "Float(1e16)");
+    EXPECT_EQ(debug_string(Value::real(1.5e-5)), "Float(1.5e-5)");
+    EXPECT_EQ(debug_string(Value::string("a\"b\n")), "String(\"a\\\"b\\n\")");
+    EXPECT_EQ(debug_string(Value::array({Value::number(1), Value::string("a")})),
+              "Array([Number(1), String(\"a\")])");
+    EXPECT_EQ(debug_string(Value::circle({10, 10, 5})), "Circle { x: 10, y: 10, radius: 5 }");
+    EXPECT_EQ(debug_string(Value::builtin_function("sdl2.clear_screen")),
+              "BuiltinFunction { name: \"sdl2.clear_screen\" }");
+    EXPECT_EQ(debug_string(Value()), "Null");
+}
+
+TEST(TypesAndTruth, NamesAndTruthiness) {
+    EXPECT_EQ(type_name(Value::number(1)), "number");
+    EXPECT_EQ(type_name(Value::real(1)), "float");
+    EXPECT_EQ(type_name(Value::rect({0, 0, 1, 1})), "unknown");
+    EXPECT_EQ(type_name(Value()), "null");
+    EXPECT_TRUE(is_truthy(Value::string("")));
+    EXPECT_TRUE(is_truthy(Value::real(std::nan(""))));
+    EXPECT_FALSE(is_truthy(Value::real(-0.0)));
+    EXPECT_FALSE(is_truthy(Value::error("x")));
+}
+
+TEST(CopyOnWrite, CopiesShareUntilWritten) {
+    Value a = Value::array({Value::number(1)});
+    Value b = a;
+    EXPECT_TRUE(a.shares_payload_with(b));
+    b.mutable_array().push_back(Value::number(2));
+    EXPECT_FALSE(a.shares_payload_with(b));
+    EXPECT_EQ(display_string(a), "[1]");
+    EXPECT_EQ(display_string(b), "[1, 2]");
+
+    Value only = Value::string("x");
+    const std::string* before = &only.as_string();
+    only.mutable_string() += "y";
+    EXPECT_EQ(&only.as_string(), before);  // unshared: written in place
+}
+
+TEST(Conversions, TruncateSaturateAndKeepLowBits) {
+    EXPECT_EQ(to_int64(Value::real(-2.9)), -2);
+    EXPECT_EQ(to_int64(Value::real(1e300)), INT64_MAX);
+    EXPECT_EQ(to_int64(Value::real(-1e300)), INT64_MIN);
+    EXPECT_EQ(to_int64(Value::real(std::nan(""))), 0);
+    EXPECT_EQ(to_int32(Value::number(4294967297)), 1);
+    EXPECT_EQ(to_int32(Value::number(3000000000)), -1294967296);
+    EXPECT_EQ(to_uint8(Value::number(300)), 44);
+    EXPECT_EQ(to_uint8(Value::number(-1)), 255);
+    EXPECT_FALSE(to_double(Value::string("1")).has_value());
+}
+
+}  // namespace
+}  // namespace tarnel
