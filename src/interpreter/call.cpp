@@ -2,6 +2,7 @@
 #include "interpreter/builtins/builtins.h"
 #include "interpreter/http/http.h"
 #include "interpreter/interpreter_state.h"
+#include "support/console.h"
 
 namespace tarnel {
 
@@ -11,16 +12,11 @@ namespace {
 // frames are large.
 constexpr int kMaxCallDepth = 250000;
 
-// Pops the call's scope and argument values on every way out, exceptions included.
+// Pushes the call's scope and pops it on the way out.
 class CallFrame {
 public:
-    CallFrame(Interpreter& interp) : interp_(interp) {
-        char marker;
-        if (++interp_.call_depth > kMaxCallDepth ||
-            (interp_.stack_limit != nullptr && &marker < interp_.stack_limit)) {
-            --interp_.call_depth;
-            throw RecursionLimitExceeded{};
-        }
+    explicit CallFrame(Interpreter& interp) : interp_(interp) {
+        ++interp_.call_depth;
         interp_.push_scope();
     }
     ~CallFrame() {
@@ -56,9 +52,20 @@ std::optional<Value> call_module_function(const std::string& name, std::span<Val
     return call_http(name, args);
 }
 
+bool recursion_too_deep(Interpreter& interp) {
+    const char* here = static_cast<const char*>(__builtin_frame_address(0));
+    if (interp.call_depth < kMaxCallDepth && (interp.stack_limit == nullptr || here > interp.stack_limit)) {
+        return false;
+    }
+    write_err("Error: maximum recursion depth exceeded\n");
+    interp.aborted = true;
+    return true;
+}
+
 }  // namespace
 
 Value call_user_function(Interpreter& interp, const FunctionDef& def, std::span<Value> args) {
+    if (recursion_too_deep(interp)) return Value();
     {
         CallFrame frame(interp);
         size_t bound = std::min(def.param_symbols.size(), args.size());
@@ -76,6 +83,7 @@ Value call_user_function(Interpreter& interp, const FunctionDef& def, std::span<
 }
 
 Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* assign_to) {
+    if (interp.aborted) [[unlikely]] return Value();
     const bool tracing = extra_debug();
     if (tracing) trace_call("Calling function: " + call.name);
 
@@ -84,6 +92,7 @@ Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* ass
         Value value = evaluate(interp, *arg);
         interp.arg_stack.push_back(std::move(value));
     }
+    if (interp.aborted) [[unlikely]] return Value();  // an argument ran into the recursion limit
     std::span<Value> args = window.values();
 
     if (call.route == CallRoute::Graphics) {

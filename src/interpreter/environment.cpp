@@ -11,7 +11,7 @@ namespace {
 bool extra_debug_switch = false;  // process-wide, set once per run before anything executes
 
 // Recursion stops this far above the end of the native stack.
-constexpr size_t kStackReserve = size_t{1} << 20;
+constexpr size_t kStackReserve = size_t{16} << 20;
 
 const char* find_stack_limit() {
     pthread_attr_t attributes;
@@ -42,26 +42,19 @@ Interpreter::~Interpreter() {
     // (closing any window) and the remaining tables follow as members.
     globals_.clear();
     has_global_.clear();
-    locals_.clear();
-    scopes_.clear();
+    bindings_.clear();
+    scope_starts_.clear();
     modules.clear();
     return_value = Value();
 }
 
 void Interpreter::grow(Symbol symbol) {
     size_t size = std::max<size_t>(static_cast<size_t>(symbol) + 1, names_->size());
-    size = std::max(size, locals_.size() * 2);
-    locals_.resize(size);
+    size = std::max(size, top_.size() * 2);
+    top_.resize(size, kNoBinding);
     globals_.resize(size);
     has_global_.resize(size, 0);
     declared_global_.resize(size, 0);
-}
-
-Value Interpreter::get_variable(Symbol symbol) {
-    ensure_symbol(symbol);
-    const auto& bindings = locals_[symbol];
-    if (!bindings.empty()) return bindings.back().value;
-    return globals_[symbol];  // Null when never bound
 }
 
 Value Interpreter::get_variable(std::string_view name) {
@@ -96,30 +89,13 @@ Value Interpreter::get_variable(std::string_view name) {
     return entry->second;
 }
 
-void Interpreter::set_variable(Symbol symbol, Value value) {
-    ensure_symbol(symbol);
-    if (scope_count_ == 0 || declared_global_[symbol]) {
-        globals_[symbol] = std::move(value);
-        has_global_[symbol] = 1;
-        return;
-    }
-    auto& bindings = locals_[symbol];
-    auto depth = static_cast<uint32_t>(scope_count_);
-    if (!bindings.empty() && bindings.back().depth == depth) {
-        bindings.back().value = std::move(value);
-        return;
-    }
-    bindings.push_back({depth, std::move(value)});
-    scopes_[scope_count_ - 1].push_back(symbol);
-}
-
 Value* Interpreter::shared_assignment_slot(Symbol symbol) {
     ensure_symbol(symbol);
-    auto& bindings = locals_[symbol];
-    if (scope_count_ == 0 || declared_global_[symbol]) {
-        return bindings.empty() ? &globals_[symbol] : nullptr;
+    uint32_t top = top_[symbol];
+    if (scope_starts_.empty() || declared_global_[symbol]) {
+        return top == kNoBinding ? &globals_[symbol] : nullptr;
     }
-    if (!bindings.empty() && bindings.back().depth == scope_count_) return &bindings.back().value;
+    if (top != kNoBinding && top >= scope_starts_.back()) return &bindings_[top].value;
     return nullptr;
 }
 
@@ -134,16 +110,14 @@ void Interpreter::declare_global(Symbol symbol) {
     declared_global_[symbol] = 1;
 }
 
-void Interpreter::push_scope() {
-    if (scope_count_ == scopes_.size()) scopes_.emplace_back();
-    ++scope_count_;
-}
-
 void Interpreter::pop_scope() {
-    auto& bound = scopes_[scope_count_ - 1];
-    for (Symbol symbol : bound) locals_[symbol].pop_back();
-    bound.clear();
-    --scope_count_;
+    uint32_t start = scope_starts_.back();
+    scope_starts_.pop_back();
+    for (size_t i = bindings_.size(); i > start; --i) {
+        const Binding& binding = bindings_[i - 1];
+        top_[binding.symbol] = binding.shadowed;
+    }
+    bindings_.erase(bindings_.begin() + start, bindings_.end());
 }
 
 std::vector<std::pair<std::string, Value>> Interpreter::global_entries() const {

@@ -126,6 +126,84 @@ Value unary(TokenKind op, const Value& operand) {
     return Value();
 }
 
+// Leaves whose evaluation has no effects: while one is evaluated, references to variables
+// taken just before stay valid.
+bool is_pure_leaf(const Expr& expr) {
+    switch (expr.kind) {
+        case ExprKind::Identifier: case ExprKind::Number: case ExprKind::Float:
+        case ExprKind::Boolean: case ExprKind::String:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void reserve_if_identifier(Interpreter& interp, const Expr& expr) {
+    if (expr.kind == ExprKind::Identifier) {
+        interp.reserve_symbol(static_cast<const IdentifierExpr&>(expr).symbol);
+    }
+}
+
+// A variable is read in place; anything else is evaluated into `scratch`.
+inline const Value& operand(Interpreter& interp, const Expr& expr, Value& scratch) {
+    if (expr.kind == ExprKind::Identifier) {
+        return interp.lookup(static_cast<const IdentifierExpr&>(expr).symbol);
+    }
+    if (expr.kind == ExprKind::Number) {
+        scratch = Value::number(static_cast<const NumberExpr&>(expr).value);
+        return scratch;
+    }
+    scratch = evaluate(interp, expr);
+    return scratch;
+}
+
+[[gnu::noinline]] Value binary(Interpreter& interp, const BinaryOpExpr& node) {
+    const TokenKind op = node.op.kind;
+    if (!is_pure_leaf(*node.right)) {
+        Value left = evaluate(interp, *node.left);
+        Value right = evaluate(interp, *node.right);
+        // After an abandoned run nothing may be written any more, division messages included.
+        if (interp.aborted) [[unlikely]] return Value();
+        return apply_operator(std::move(left), op, std::move(right));
+    }
+    // The right side cannot change any variable, so both sides may be read in place.
+    reserve_if_identifier(interp, *node.right);
+    Value left_scratch;
+    Value right_scratch;
+    const Value& left = operand(interp, *node.left, left_scratch);
+    const Value& right = operand(interp, *node.right, right_scratch);
+    if (left.kind() == right.kind()) {
+        if (left.is(ValueKind::Number)) {
+            if (right.as_number() == 0 && interp.aborted) [[unlikely]] return Value();  // no message
+            return number_operator(left.as_number(), op, right.as_number());
+        }
+        if (left.is(ValueKind::Float)) return float_operator(left.as_float(), op, right.as_float());
+    }
+    return apply_operator(left, op, right);
+}
+
+[[gnu::noinline]] Value index(Interpreter& interp, const IndexExpr& node) {
+    Value object_scratch;
+    const Value* object;
+    if (node.object->kind == ExprKind::Identifier && is_pure_leaf(*node.index)) {
+        reserve_if_identifier(interp, *node.index);
+        object = &operand(interp, *node.object, object_scratch);
+    } else {
+        object_scratch = evaluate(interp, *node.object);
+        object = &object_scratch;
+    }
+    if (node.index->kind == ExprKind::String) {
+        // Member access (p.x) and literal keys: look up without building a String.
+        if (!object->is(ValueKind::Dict)) return Value();
+        const DictMap& map = object->as_dict();
+        auto found = map.find(static_cast<const StringExpr&>(*node.index).value);
+        return found == map.end() ? Value() : found->second;
+    }
+    Value index_scratch;
+    const Value& key = operand(interp, *node.index, index_scratch);
+    return index_value(*object, key);
+}
+
 }  // namespace
 
 Value apply_operator(Value left, TokenKind op, Value right) {
@@ -153,60 +231,56 @@ Value make_range(const Value& start, const Value& end) {
     return Value::array(std::move(items));
 }
 
+namespace {
+
+// Compound nodes live out of line so that evaluate itself stays a small dispatcher: leaves
+// (the most frequent nodes) then cost no more than a short call.
+[[gnu::noinline]] Value evaluate_unary(Interpreter& interp, const UnaryOpExpr& node) {
+    Value scratch;
+    return unary(node.op.kind, operand(interp, *node.operand, scratch));
+}
+
+[[gnu::noinline]] Value evaluate_array(Interpreter& interp, const ArrayExpr& node) {
+    ValueList items;
+    items.reserve(node.items.size());
+    for (const ExprPtr& item : node.items) items.push_back(evaluate(interp, *item));
+    return Value::array(std::move(items));
+}
+
+[[gnu::noinline]] Value evaluate_dict(Interpreter& interp, const DictExpr& node) {
+    DictMap map;
+    map.reserve(node.pairs.size());
+    for (const auto& [key, value] : node.pairs) {
+        map.insert_or_assign(key, evaluate(interp, *value));  // the last occurrence wins
+    }
+    return Value::dict(std::move(map));
+}
+
+[[gnu::noinline]] Value evaluate_range(Interpreter& interp, const RangeExpr& node) {
+    Value start = evaluate(interp, *node.start);
+    Value end = evaluate(interp, *node.end);
+    return make_range(start, end);
+}
+
+[[gnu::noinline]] Value evaluate_string(const StringExpr& node) { return Value::string(node.value); }
+
+}  // namespace
+
 Value evaluate(Interpreter& interp, const Expr& expr) {
     switch (expr.kind) {
         case ExprKind::Number: return Value::number(static_cast<const NumberExpr&>(expr).value);
         case ExprKind::Float: return Value::real(static_cast<const FloatExpr&>(expr).value);
-        case ExprKind::String: return Value::string(static_cast<const StringExpr&>(expr).value);
+        case ExprKind::String: return evaluate_string(static_cast<const StringExpr&>(expr));
         case ExprKind::Boolean: return Value::boolean(static_cast<const BooleanExpr&>(expr).value);
         case ExprKind::Identifier:
             return interp.get_variable(static_cast<const IdentifierExpr&>(expr).symbol);
-        case ExprKind::BinaryOp: {
-            const auto& node = static_cast<const BinaryOpExpr&>(expr);
-            Value left = evaluate(interp, *node.left);
-            Value right = evaluate(interp, *node.right);
-            return apply_operator(std::move(left), node.op.kind, std::move(right));
-        }
-        case ExprKind::UnaryOp: {
-            const auto& node = static_cast<const UnaryOpExpr&>(expr);
-            return unary(node.op.kind, evaluate(interp, *node.operand));
-        }
+        case ExprKind::BinaryOp: return binary(interp, static_cast<const BinaryOpExpr&>(expr));
+        case ExprKind::UnaryOp: return evaluate_unary(interp, static_cast<const UnaryOpExpr&>(expr));
         case ExprKind::Call: return call_function(interp, static_cast<const CallExpr&>(expr));
-        case ExprKind::Array: {
-            const auto& node = static_cast<const ArrayExpr&>(expr);
-            ValueList items;
-            items.reserve(node.items.size());
-            for (const ExprPtr& item : node.items) items.push_back(evaluate(interp, *item));
-            return Value::array(std::move(items));
-        }
-        case ExprKind::Dict: {
-            const auto& node = static_cast<const DictExpr&>(expr);
-            DictMap map;
-            map.reserve(node.pairs.size());
-            for (const auto& [key, value] : node.pairs) {
-                map.insert_or_assign(key, evaluate(interp, *value));  // the last occurrence wins
-            }
-            return Value::dict(std::move(map));
-        }
-        case ExprKind::Index: {
-            const auto& node = static_cast<const IndexExpr&>(expr);
-            Value object = evaluate(interp, *node.object);
-            if (node.index->kind == ExprKind::String) {
-                // Member access (p.x) and literal keys: look up without building a String.
-                if (!object.is(ValueKind::Dict)) return Value();
-                const DictMap& map = object.as_dict();
-                auto found = map.find(static_cast<const StringExpr&>(*node.index).value);
-                return found == map.end() ? Value() : found->second;
-            }
-            Value index = evaluate(interp, *node.index);
-            return index_value(object, index);
-        }
-        case ExprKind::Range: {
-            const auto& node = static_cast<const RangeExpr&>(expr);
-            Value start = evaluate(interp, *node.start);
-            Value end = evaluate(interp, *node.end);
-            return make_range(start, end);
-        }
+        case ExprKind::Array: return evaluate_array(interp, static_cast<const ArrayExpr&>(expr));
+        case ExprKind::Dict: return evaluate_dict(interp, static_cast<const DictExpr&>(expr));
+        case ExprKind::Index: return index(interp, static_cast<const IndexExpr&>(expr));
+        case ExprKind::Range: return evaluate_range(interp, static_cast<const RangeExpr&>(expr));
     }
     return Value();
 }

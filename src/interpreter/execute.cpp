@@ -23,14 +23,14 @@ TokenKind arithmetic_of(TokenKind compound) {
 // name = name + text, and name = builtin(name, ...) (push, for one). Between the end of the
 // operand evaluation and the assignment nothing can observe the variable, so its own share
 // of the old value can be dropped first.
-void assign(Interpreter& interp, Symbol symbol, const Expr& value_expr) {
+[[gnu::noinline]] void assign(Interpreter& interp, Symbol symbol, const Expr& value_expr) {
     if (value_expr.kind == ExprKind::BinaryOp) {
         const auto& node = static_cast<const BinaryOpExpr&>(value_expr);
         if (node.op.kind == TokenKind::Plus && node.left->kind == ExprKind::Identifier &&
             static_cast<const IdentifierExpr&>(*node.left).symbol == symbol) {
             Value left = interp.get_variable(symbol);
             Value right = evaluate(interp, *node.right);
-            release_for_update(interp, symbol, left);
+            if (left.is(ValueKind::String)) release_for_update(interp, symbol, left);
             interp.set_variable(symbol, apply_operator(std::move(left), TokenKind::Plus, std::move(right)));
             return;
         }
@@ -41,7 +41,15 @@ void assign(Interpreter& interp, Symbol symbol, const Expr& value_expr) {
     interp.set_variable(symbol, evaluate(interp, value_expr));
 }
 
-void run_for(Interpreter& interp, const ForStmt& node) {
+[[gnu::noinline]] void compound_assign(Interpreter& interp, const CompoundAssignStmt& node) {
+    Value current = interp.get_variable(node.symbol);
+    Value operand = evaluate(interp, *node.value);
+    if (current.is(ValueKind::String)) release_for_update(interp, node.symbol, current);
+    interp.set_variable(node.symbol,
+                        apply_operator(std::move(current), arithmetic_of(node.op.kind), std::move(operand)));
+}
+
+[[gnu::noinline]] void run_for(Interpreter& interp, const ForStmt& node) {
     int64_t low = 0;
     int64_t high = 0;
     Value items;
@@ -62,7 +70,7 @@ void run_for(Interpreter& interp, const ForStmt& node) {
         for (int64_t i = low; i < high; ++i) {
             interp.set_variable(node.var_symbol, Value::number(i));
             execute_block(interp, node.body);
-            if (interp.has_return || interp.break_signal) break;
+            if (interp.stops_loop()) break;
             interp.continue_signal = false;
         }
         interp.break_signal = false;
@@ -75,23 +83,23 @@ void run_for(Interpreter& interp, const ForStmt& node) {
     for (const Value& item : list) {
         interp.set_variable(node.var_symbol, item);
         execute_block(interp, node.body);
-        if (interp.has_return || interp.break_signal) break;
+        if (interp.stops_loop()) break;
         interp.continue_signal = false;
     }
     interp.break_signal = false;
 }
 
-void run_while(Interpreter& interp, const WhileStmt& node) {
+[[gnu::noinline]] void run_while(Interpreter& interp, const WhileStmt& node) {
     while (true) {
         if (!is_truthy(evaluate(interp, *node.condition))) break;
         execute_block(interp, node.body);
-        if (interp.has_return || interp.break_signal) break;
+        if (interp.stops_loop()) break;
         interp.continue_signal = false;
     }
     interp.break_signal = false;
 }
 
-void run_match(Interpreter& interp, const MatchStmt& node) {
+[[gnu::noinline]] void run_match(Interpreter& interp, const MatchStmt& node) {
     Value value = evaluate(interp, *node.expr);
     for (const MatchArm& arm : node.arms) {
         if (arm.pattern.kind == PatternKind::Wildcard ||
@@ -102,7 +110,7 @@ void run_match(Interpreter& interp, const MatchStmt& node) {
     }
 }
 
-void run_try(Interpreter& interp, const TryStmt& node) {
+[[gnu::noinline]] void run_try(Interpreter& interp, const TryStmt& node) {
     execute_block(interp, node.body);
     if (interp.has_return && interp.return_value.is(ValueKind::Error)) {
         Value caught = std::move(interp.return_value);
@@ -140,6 +148,7 @@ void execute_block(Interpreter& interp, const StmtList& statements) {
 }
 
 void execute(Interpreter& interp, const Stmt& stmt) {
+    if (interp.aborted) [[unlikely]] return;
     switch (stmt.kind) {
         case StmtKind::Let:
         case StmtKind::Assign: {
@@ -147,15 +156,9 @@ void execute(Interpreter& interp, const Stmt& stmt) {
             assign(interp, node.symbol, *node.value);
             break;
         }
-        case StmtKind::CompoundAssign: {
-            const auto& node = static_cast<const CompoundAssignStmt&>(stmt);
-            Value current = interp.get_variable(node.symbol);
-            Value operand = evaluate(interp, *node.value);
-            release_for_update(interp, node.symbol, current);
-            interp.set_variable(node.symbol, apply_operator(std::move(current), arithmetic_of(node.op.kind),
-                                                            std::move(operand)));
+        case StmtKind::CompoundAssign:
+            compound_assign(interp, static_cast<const CompoundAssignStmt&>(stmt));
             break;
-        }
         case StmtKind::Function: {
             const auto& node = static_cast<const FunctionStmt&>(stmt);
             interp.set_variable(node.symbol, Value::function(node.def));
@@ -176,8 +179,7 @@ void execute(Interpreter& interp, const Stmt& stmt) {
         case StmtKind::Try: run_try(interp, static_cast<const TryStmt&>(stmt)); break;
         case StmtKind::Return: {
             const auto& node = static_cast<const ReturnStmt&>(stmt);
-            Value result = node.value ? evaluate(interp, *node.value) : Value();
-            interp.return_value = std::move(result);
+            interp.return_value = node.value ? evaluate(interp, *node.value) : Value();
             interp.has_return = true;
             break;
         }
@@ -192,8 +194,6 @@ void execute(Interpreter& interp, const Stmt& stmt) {
 }
 
 namespace {
-
-const char kRecursionMessage[] = "Error: maximum recursion depth exceeded\n";
 
 void run_statements(Interpreter& interp, const StmtList& statements) {
     // Hoisting pass: top-level lets and defs, in source order.
@@ -219,13 +219,8 @@ void run_statements(Interpreter& interp, const StmtList& statements) {
 int run_program(const StmtList& statements, bool extra_debug_on, std::shared_ptr<NameTable> names) {
     set_extra_debug(extra_debug_on);
     Interpreter interp(std::move(names));
-    try {
-        run_statements(interp, statements);
-    } catch (const RecursionLimitExceeded&) {
-        write_err(kRecursionMessage);
-        return 1;
-    }
-    return 0;
+    run_statements(interp, statements);
+    return interp.aborted ? 1 : 0;
 }
 
 Session::Session(std::shared_ptr<NameTable> names)
@@ -237,16 +232,11 @@ NameTable& Session::names() { return *names_; }
 
 bool Session::run_input(const StmtList& statements) {
     Interpreter& interp = *interpreter_;
-    try {
-        for (const StmtPtr& statement : statements) execute(interp, *statement);
-    } catch (const RecursionLimitExceeded&) {
-        // The calls in progress are gone; their scopes were popped on the way out.
-        interp.arg_stack.clear();
-        interp.call_depth = 0;
-        write_err(kRecursionMessage);
-        return false;
-    }
-    return true;
+    for (const StmtPtr& statement : statements) execute(interp, *statement);
+    if (!interp.aborted) return true;
+    // Every call has returned by now; the shell goes on with the state reached.
+    interp.aborted = false;
+    return false;
 }
 
 }  // namespace tarnel

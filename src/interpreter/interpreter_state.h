@@ -18,9 +18,6 @@ namespace tarnel {
 
 using ExportTable = std::shared_ptr<const DictMap>;  // immutable once built, so shareable
 
-// Thrown when recursion goes deeper than the interpreter allows; caught where a run or a shell
-// input starts. Scopes are popped on the way out by their guards.
-struct RecursionLimitExceeded {};
 
 class Interpreter {
 public:
@@ -30,9 +27,32 @@ public:
     Interpreter& operator=(const Interpreter&) = delete;
 
     // Variables (dynamic scoping). A lookup finds the innermost live binding of the name.
-    Value get_variable(Symbol symbol);
+    // The value a read of `symbol` sees (Null when unbound). The reference is valid only
+    // until the next write to any variable.
+    const Value& lookup(Symbol symbol) {
+        ensure_symbol(symbol);
+        uint32_t top = top_[symbol];
+        return top != kNoBinding ? bindings_[top].value : globals_[symbol];
+    }
+    Value get_variable(Symbol symbol) { return lookup(symbol); }
+    // Makes room for `symbol`, so that later lookups of it invalidate no reference.
+    void reserve_symbol(Symbol symbol) { ensure_symbol(symbol); }
     Value get_variable(std::string_view name);  // also handles module.item names
-    void set_variable(Symbol symbol, Value value);
+    void set_variable(Symbol symbol, Value value) {
+        ensure_symbol(symbol);
+        if (scope_starts_.empty() || declared_global_[symbol]) {
+            globals_[symbol] = std::move(value);
+            has_global_[symbol] = 1;
+            return;
+        }
+        uint32_t top = top_[symbol];
+        if (top != kNoBinding && top >= scope_starts_.back()) {
+            bindings_[top].value = std::move(value);  // already bound in this scope
+            return;
+        }
+        bindings_.push_back({std::move(value), symbol, top});
+        top_[symbol] = static_cast<uint32_t>(bindings_.size() - 1);
+    }
     void declare_global(Symbol symbol);
     // Writes the global directly, whatever the scopes (the item form of `use`).
     void set_global(Symbol symbol, Value value);
@@ -41,9 +61,9 @@ public:
     // new local). Lets an assignment release its own share before an in-place update.
     Value* shared_assignment_slot(Symbol symbol);
 
-    void push_scope();
+    void push_scope() { scope_starts_.push_back(static_cast<uint32_t>(bindings_.size())); }
     void pop_scope();
-    size_t scope_depth() const { return scope_count_; }
+    size_t scope_depth() const { return scope_starts_.size(); }
 
     // Globals in symbol order, for module exports.
     std::vector<std::pair<std::string, Value>> global_entries() const;
@@ -55,7 +75,11 @@ public:
     bool has_return = false;
     bool break_signal = false;
     bool continue_signal = false;
-    bool signalled() const { return has_return || break_signal || continue_signal; }
+    // Set when recursion went deeper than the interpreter allows: from then on no statement
+    // runs and no call happens, so the run unwinds to where it started without side effects.
+    bool aborted = false;
+    bool signalled() const { return has_return || break_signal || continue_signal || aborted; }
+    bool stops_loop() const { return has_return || break_signal || aborted; }
 
     std::unordered_map<std::string, ExportTable> modules;
     std::unordered_map<std::string, ExportTable> module_cache;
@@ -69,22 +93,26 @@ public:
     const char* stack_limit = nullptr;  // lowest safe stack address on this thread
 
 private:
+    static constexpr uint32_t kNoBinding = UINT32_MAX;
+    // Local bindings live in one stack in the order they were made; each remembers the binding
+    // of the same name that it shadows, so lookups and scope exits never search.
     struct Binding {
-        uint32_t depth;
         Value value;
+        Symbol symbol;
+        uint32_t shadowed;
     };
     void ensure_symbol(Symbol symbol) {
-        if (symbol >= locals_.size()) grow(symbol);
+        if (symbol >= top_.size()) grow(symbol);
     }
     void grow(Symbol symbol);
 
     std::shared_ptr<NameTable> names_;
-    std::vector<std::vector<Binding>> locals_;  // per symbol: live local bindings, innermost last
-    std::vector<Value> globals_;                // per symbol
-    std::vector<uint8_t> has_global_;           // per symbol
-    std::vector<uint8_t> declared_global_;      // per symbol: the global-name set
-    std::vector<std::vector<Symbol>> scopes_;   // per scope: the symbols it bound; reused
-    size_t scope_count_ = 0;
+    std::vector<Binding> bindings_;         // live local bindings, innermost last
+    std::vector<uint32_t> scope_starts_;    // per scope: index of its first binding
+    std::vector<uint32_t> top_;             // per symbol: innermost local binding or kNoBinding
+    std::vector<Value> globals_;            // per symbol
+    std::vector<uint8_t> has_global_;       // per symbol
+    std::vector<uint8_t> declared_global_;  // per symbol: the global-name set
 };
 
 // Trace lines of extra debug mode.

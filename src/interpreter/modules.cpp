@@ -65,6 +65,10 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
         Interpreter module(interp.names(), std::move(chain));
         if (tracing) trace("Parsed " + std::to_string(statements.size()) + " statements");
         for (const StmtPtr& statement : statements) execute(module, *statement);
+        if (module.aborted) {
+            interp.aborted = true;  // the run ends, not only the module
+            return std::nullopt;
+        }
         for (auto& [export_name, value] : module.global_entries()) {
             if (tracing) {
                 trace("Exporting: " + export_name + " = " +

@@ -157,20 +157,16 @@ public:
 private:
     explicit Value(ValueKind k) : kind_(k) { bits_.number = 0; }
 
-    bool has_payload() const {
-        switch (kind_) {
-            case ValueKind::Number: case ValueKind::Float: case ValueKind::Boolean:
-            case ValueKind::Color: case ValueKind::Null:
-                return false;
-            default:
-                return true;
-        }
-    }
+    static constexpr uint32_t kInlineKinds =
+        1u << static_cast<int>(ValueKind::Number) | 1u << static_cast<int>(ValueKind::Float) |
+        1u << static_cast<int>(ValueKind::Boolean) | 1u << static_cast<int>(ValueKind::Color) |
+        1u << static_cast<int>(ValueKind::Null);
+    bool has_payload() const { return ((kInlineKinds >> static_cast<int>(kind_)) & 1u) == 0; }
     void retain() const {
         if (has_payload()) ++bits_.object->refs;
     }
     void release() {
-        if (has_payload() && --bits_.object->refs == 0) destroy();
+        if (has_payload() && --bits_.object->refs == 0) [[unlikely]] destroy();
     }
     void destroy();  // frees the payload; out of line, it is the cold path
     void separate();  // gives this Value its own copy of a shared payload
