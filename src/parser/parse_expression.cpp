@@ -27,7 +27,7 @@ CallRoute route_of(std::string_view name) {
 // Appends `op right` to a left-associative chain: left = BinaryOp{left, op, right}.
 void Parser::extend_chain(Parsed& left, TokenKind op, Parsed right) {
     const int height = std::max(left.height, right.height) + 1;
-    if (height > kMaxNesting) return;  // too high: the link is dropped (tokens consumed)
+    if (height > kMaxTreeHeight) return;  // too high: the link is dropped (tokens consumed)
     left.expr =
         std::make_unique<BinaryOpExpr>(std::move(left.expr), Token::of(op), std::move(right.expr));
     left.height = height;
@@ -106,7 +106,7 @@ Parsed Parser::parse_binary(int min_level) {
         Parsed right = parse_binary(level + 1);
         if (level == kRangeLevel) {
             const int height = std::max(left.height, right.height) + 1;
-            if (height > kMaxNesting) continue;
+            if (height > kMaxTreeHeight) continue;
             left.expr = std::make_unique<RangeExpr>(std::move(left.expr), std::move(right.expr));
             left.height = height;
         } else {
@@ -190,7 +190,7 @@ void Parser::parse_index_suffix(Parsed& expr) {
     Parsed index = parse_expression();
     expect(K::RBracket);
     const int height = std::max(expr.height, index.height) + 1;
-    if (height > kMaxNesting) return;
+    if (height > kMaxTreeHeight) return;
     expr.expr = std::make_unique<IndexExpr>(std::move(expr.expr), std::move(index.expr));
     expr.height = height;
 }
@@ -201,7 +201,7 @@ void Parser::parse_member_suffix(Parsed& expr) {
     if (kind() != K::Identifier) return;
     std::string member = current().text;
     advance();
-    if (expr.height + 1 > kMaxNesting) return;
+    if (expr.height + 1 > kMaxTreeHeight) return;
     expr.expr = std::make_unique<IndexExpr>(std::move(expr.expr),
                                             std::make_unique<StringExpr>(std::move(member)));
     expr.height += 1;
@@ -227,14 +227,14 @@ Parsed Parser::make_call(Parsed callee, std::vector<ExprPtr> args, int args_heig
             name.append(module).append(1, '.').append(member);
         } else {
             // e.f(args): e becomes the first argument
-            if (callee.height > kMaxNesting) return callee;
+            if (callee.height > kMaxTreeHeight) return callee;
             height = std::max(height, callee.height);
             name = member;
             args.insert(args.begin(), std::move(index.object));
         }
     } else {
         // any other callee c(args): call(c, args)
-        if (callee.height + 1 > kMaxNesting) return callee;
+        if (callee.height + 1 > kMaxTreeHeight) return callee;
         height = std::max(height, callee.height + 1);
         name = "call";
         args.insert(args.begin(), std::move(callee.expr));

@@ -15,6 +15,9 @@
 namespace tarnel {
 
 constexpr int kMaxNesting = 1000;
+// Left-associative chains (a + b + ..., f()()..., a.b.c...) are built without recursion, but
+// walking or freeing the tree recurses once per link; links past this height are dropped.
+constexpr int kMaxTreeHeight = 10000;
 
 // Parses statements until EOF. Names are interned into `names`.
 StmtList parse_program(const std::vector<Token>& tokens, NameTable& names);

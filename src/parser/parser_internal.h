@@ -8,9 +8,10 @@
 //   and dropped. Every stack frame on a recursion path is small (the bulky cases are out of
 //   line), so 1000 levels take well under 1 MB of stack in a Release build.
 // - Each expression is returned with its height. A left-associative chain (binary operators,
-//   call/index/member suffixes) or a prefix operator that would make a tree higher than
-//   kMaxNesting drops the extra link (its tokens are consumed, the result is the operand so
-//   far), so destroying or walking a tree never recurses deeper than about 2 * kMaxNesting.
+//   call/index/member suffixes) that would make a tree higher than kMaxTreeHeight drops the
+//   extra link (its tokens are consumed, the result is the operand so far), and so does a
+//   prefix operator past kMaxNesting, so destroying or walking a tree never recurses deeper
+//   than about kMaxTreeHeight + 2 * kMaxNesting.
 #pragma once
 
 #include <vector>

@@ -165,7 +165,7 @@ bool well_formed(const StmtList& program) {
 
 // ---- Helpers -------------------------------------------------------------------------
 
-constexpr size_t kHeightBound = 3 * kMaxNesting + 16;
+constexpr size_t kHeightBound = kMaxTreeHeight + 2 * kMaxNesting + 16;
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
