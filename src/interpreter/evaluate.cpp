@@ -164,6 +164,10 @@ inline const Value& operand(Interpreter& interp, const Expr& expr, Value& scratc
         Value right = evaluate(interp, *node.right);
         // After an abandoned run nothing may be written any more, division messages included.
         if (interp.aborted) [[unlikely]] return Value();
+        if (left.kind() == right.kind()) {
+            if (left.is(ValueKind::Number)) return number_operator(left.as_number(), op, right.as_number());
+            if (left.is(ValueKind::Float)) return float_operator(left.as_float(), op, right.as_float());
+        }
         return apply_operator(std::move(left), op, std::move(right));
     }
     // The right side cannot change any variable, so both sides may be read in place.
