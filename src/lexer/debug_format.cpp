@@ -1,12 +1,12 @@
 // Debug-text helpers shared by the syntax tree and the value library: quoted text with
 // escapes (rule 4) and the shortest round-trip form of a double (rule 5).
 #include <unicode/uchar.h>
+#include <unicode/utf8.h>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "lexer/lexer.h"
-#include "lexer/utf8_decode.h"
 
 namespace tarnel {
 
@@ -79,8 +79,10 @@ std::string debug_quote(std::string_view text) {
             default:
                 break;
         }
-        size_t length = 1;
-        int32_t cp = lexer_utf8::decode(text, i, length);
+        int32_t next = static_cast<int32_t>(i);
+        UChar32 cp;
+        U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), next, static_cast<int32_t>(text.size()), cp);
+        const auto length = static_cast<size_t>(next) - i;
         if (cp < 0) {
             // Not valid UTF-8 (callers should not pass such text): shown as U+FFFD.
             out += "\xEF\xBF\xBD";

@@ -1,11 +1,11 @@
 // The lexer: one pass over the text, at most one character of lookahead.
 #include <unicode/uchar.h>
+#include <unicode/utf8.h>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
 #include "lexer/lexer.h"
-#include "lexer/utf8_decode.h"
 
 namespace tarnel {
 
@@ -223,10 +223,11 @@ class Lexer {
                 }
                 break;
             }
-            size_t length = 1;
-            const int32_t cp = lexer_utf8::decode(text_, i_, length);
+            int32_t next = static_cast<int32_t>(i_);
+            UChar32 cp;
+            U8_NEXT(reinterpret_cast<const uint8_t*>(text_.data()), next, static_cast<int32_t>(n_), cp);
             if (cp < 0 || !is_identifier_continue(cp)) break;
-            i_ += length;
+            i_ = static_cast<size_t>(next);
         }
         const std::string_view word = text_.substr(start, i_ - start);
         const TokenKind kind = keyword_kind(word);

@@ -1,15 +1,11 @@
-// The textual side of the shell: trimming input lines and counting brackets to tell when an
-// input is complete. Purely textual: brackets inside strings and comments count too.
+// The textual side of the shell: counting brackets to tell when an input is complete.
+// Purely textual: brackets inside strings and comments count too.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
 namespace tarnel {
-
-// `line` without leading and trailing Unicode White_Space (which includes line terminators).
-// `line` must be valid UTF-8.
-std::string_view trim_white_space(std::string_view line);
 
 // Running bracket counts over every line the shell has seen; never reset. The counters
 // saturate at the 32-bit limits, so they may go negative but never wrap.

@@ -11,6 +11,7 @@
 #include "lexer/lexer.h"
 #include "parser/parser.h"
 #include "repl/input_scan.h"
+#include "support/utf8.h"
 #include "support/console.h"
 #include "support/utf8.h"
 

@@ -1,6 +1,10 @@
 #include "support/utf8.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 #include <cstdint>
+#include <limits>
 
 namespace tarnel {
 
@@ -35,6 +39,31 @@ bool is_valid_utf8(std::string_view text) {
         i += extra + 1;
     }
     return true;
+}
+
+bool is_white_space(char32_t c) { return u_isUWhiteSpace(static_cast<UChar32>(c)); }
+
+std::string_view trim_white_space(std::string_view text) {
+    if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return text;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t begin = 0;
+    while (begin < length) {
+        int32_t next = begin;
+        UChar32 c;
+        U8_NEXT(bytes, next, length, c);
+        if (c < 0 || !u_isUWhiteSpace(c)) break;
+        begin = next;
+    }
+    int32_t end = length;
+    while (end > begin) {
+        int32_t previous = end;
+        UChar32 c;
+        U8_PREV(bytes, begin, previous, c);
+        if (c < 0 || !u_isUWhiteSpace(c)) break;
+        end = previous;
+    }
+    return text.substr(static_cast<size_t>(begin), static_cast<size_t>(end - begin));
 }
 
 }  // namespace tarnel

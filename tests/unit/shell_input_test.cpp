@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "repl/input_scan.h"
+#include "support/utf8.h"
 
 namespace tarnel {
 namespace {

@@ -1,40 +1,14 @@
 // Output, input, type tests, length and concatenation.
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
-
 #include <string>
 #include <string_view>
 
 #include "interpreter/builtins/builtin_families.h"
 #include "support/console.h"
+#include "support/utf8.h"
 
 namespace tarnel {
 
 namespace {
-
-// The line without leading and trailing Unicode White_Space (which covers "\n" and "\r\n").
-// An ill-formed byte sequence counts as a non-space character and stops the trim.
-std::string_view trim_white_space(std::string_view text) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const int32_t length = static_cast<int32_t>(text.size());
-    int32_t begin = 0;
-    while (begin < length) {
-        int32_t next = begin;
-        UChar32 c;
-        U8_NEXT(bytes, next, length, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
-        begin = next;
-    }
-    int32_t end = length;
-    while (end > begin) {
-        int32_t previous = end;
-        UChar32 c;
-        U8_PREV(bytes, begin, previous, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
-        end = previous;
-    }
-    return text.substr(static_cast<size_t>(begin), static_cast<size_t>(end - begin));
-}
 
 Value kind_test(Args args, ValueKind kind) {
     return Value::boolean(!args.empty() && args[0].is(kind));

@@ -14,7 +14,7 @@
 #include "interpreter/http/http_status.h"
 #include "interpreter/http/route_table.h"
 #include "interpreter/http/socket.h"
-#include "interpreter/http/utf8.h"
+#include "support/utf8.h"
 
 namespace tarnel {
 
@@ -41,7 +41,7 @@ Value read_template(const std::string& path) {
     if (std::ferror(file.get())) {
         return Value::error(std::string(kPrefix) + net::describe_errno(errno));
     }
-    if (!utf8::is_valid(text)) {
+    if (!is_valid_utf8(text)) {
         return Value::error(std::string(kPrefix) + "stream did not contain valid UTF-8");
     }
     return Value::string(std::move(text));

@@ -4,7 +4,7 @@
 #include <cerrno>
 
 #include "interpreter/http/socket.h"
-#include "interpreter/http/utf8.h"
+#include "support/utf8.h"
 
 namespace tarnel {
 
@@ -74,7 +74,7 @@ HttpResult http_request(std::string_view url, std::string_view method, std::stri
         if (received == 0) break;
         response.append(buffer.data(), static_cast<size_t>(received));
     }
-    if (!utf8::is_valid(response)) {
+    if (!is_valid_utf8(response)) {
         return {false, "Failed to read response: stream did not contain valid UTF-8"};
     }
     return {true, std::move(response)};

@@ -1,11 +1,15 @@
 #include "interpreter/http/http_server.h"
 
+#include <unicode/utf8.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <climits>
 
-#include "interpreter/http/utf8.h"
 #include "support/console.h"
+#include "support/utf8.h"
 
 namespace tarnel {
 
@@ -73,19 +77,27 @@ size_t content_length(std::string_view head) {
 
 void request_path(std::string_view request, std::string& path) {
     path.clear();
-    size_t pos = 0;
+    // Decoded with U+FFFD for each ill-formed sequence, split at runs of White_Space.
+    const auto* bytes = reinterpret_cast<const uint8_t*>(request.data());
+    const auto length = static_cast<int32_t>(std::min<size_t>(request.size(), INT32_MAX));
+    int32_t pos = 0;
     int word = 0;  // number of the word being read, 0 while between words
     int words_seen = 0;
-    while (pos < request.size() && request[pos] != '\n') {
-        bool valid;
-        char32_t c = utf8::decode_next(request, pos, valid);
-        if (utf8::is_white_space(c)) {
+    while (pos < length && bytes[pos] != '\n') {
+        UChar32 c;
+        U8_NEXT_OR_FFFD(bytes, pos, length, c);
+        if (is_white_space(static_cast<char32_t>(c))) {
             if (word == 2) return;
             word = 0;
             continue;
         }
         if (word == 0) word = ++words_seen;
-        if (word == 2) utf8::append(path, c);
+        if (word == 2) {
+            uint8_t encoded[U8_MAX_LENGTH];
+            int32_t size = 0;
+            U8_APPEND_UNSAFE(encoded, size, c);
+            path.append(reinterpret_cast<const char*>(encoded), static_cast<size_t>(size));
+        }
     }
     if (words_seen < 2) path.assign(1, '/');
 }
