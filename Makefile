@@ -21,10 +21,19 @@ deps:
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
 	fi
 
-$(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+# The release build is profile-guided: an instrumented interpreter runs a training script
+# once, then everything is built with the profiles it wrote (kept for later builds).
+PGO_TRAINED := $(BUILD)/pgo-profile/.trained
 
-build: deps $(BUILD)/build.ninja
+$(PGO_TRAINED):
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNEL_PGO=generate
+	cmake --build $(BUILD) -j $(JOBS) --target tarnel
+	rm -f $(BUILD)/pgo-profile/*.gcda
+	./$(BUILD)/tarnel bench/training/workload.tn > /dev/null
+	touch $@
+
+build: deps $(PGO_TRAINED)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNEL_PGO=use
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
