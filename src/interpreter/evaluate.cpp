@@ -157,18 +157,27 @@ inline const Value& operand(Interpreter& interp, const Expr& expr, Value& scratc
     return scratch;
 }
 
+// Both operands are evaluated: numbers take the direct path, everything else the full table.
+// A temporary `left` is moved on, so that an unshared string is appended to in place.
+template <typename Left>
+Value combine(Interpreter& interp, Left&& left, TokenKind op, const Value& right) {
+    if (left.kind() == right.kind()) {
+        if (left.is(ValueKind::Number)) {
+            // After an abandoned run nothing may be written any more: no division message.
+            if (right.as_number() == 0 && interp.aborted) [[unlikely]] return Value();
+            return number_operator(left.as_number(), op, right.as_number());
+        }
+        if (left.is(ValueKind::Float)) return float_operator(left.as_float(), op, right.as_float());
+    }
+    return apply_operator(std::forward<Left>(left), op, right);
+}
+
 [[gnu::noinline]] Value binary(Interpreter& interp, const BinaryOpExpr& node) {
     const TokenKind op = node.op.kind;
     if (!is_pure_leaf(*node.right)) {
         Value left = evaluate(interp, *node.left);
         Value right = evaluate(interp, *node.right);
-        // After an abandoned run nothing may be written any more, division messages included.
-        if (interp.aborted) [[unlikely]] return Value();
-        if (left.kind() == right.kind()) {
-            if (left.is(ValueKind::Number)) return number_operator(left.as_number(), op, right.as_number());
-            if (left.is(ValueKind::Float)) return float_operator(left.as_float(), op, right.as_float());
-        }
-        return apply_operator(std::move(left), op, std::move(right));
+        return combine(interp, std::move(left), op, right);
     }
     // The right side cannot change any variable, so both sides may be read in place.
     reserve_if_identifier(interp, *node.right);
@@ -176,14 +185,7 @@ inline const Value& operand(Interpreter& interp, const Expr& expr, Value& scratc
     Value right_scratch;
     const Value& left = operand(interp, *node.left, left_scratch);
     const Value& right = operand(interp, *node.right, right_scratch);
-    if (left.kind() == right.kind()) {
-        if (left.is(ValueKind::Number)) {
-            if (right.as_number() == 0 && interp.aborted) [[unlikely]] return Value();  // no message
-            return number_operator(left.as_number(), op, right.as_number());
-        }
-        if (left.is(ValueKind::Float)) return float_operator(left.as_float(), op, right.as_float());
-    }
-    return apply_operator(left, op, right);
+    return combine(interp, left, op, right);
 }
 
 [[gnu::noinline]] Value index(Interpreter& interp, const IndexExpr& node) {
