@@ -8,7 +8,7 @@ BUILD := build
 SAN_BUILD := build-san
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test test-sanitized bench format clean
+.PHONY: all deps build retrain run test test-sanitized bench format clean
 
 all: build
 
@@ -31,6 +31,11 @@ $(PGO_TRAINED):
 	rm -f $(BUILD)/pgo-profile/*.gcda
 	./$(BUILD)/tarnel bench/training/workload.tn > /dev/null
 	touch $@
+
+# After changing the interpreter, `make retrain` refreshes the profile (stale parts are ignored).
+retrain:
+	rm -f $(PGO_TRAINED)
+	$(MAKE) build
 
 build: deps $(PGO_TRAINED)
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNEL_PGO=use
