@@ -1,12 +1,7 @@
 #include "script_runner.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -14,7 +9,7 @@
 #include "lexer/lexer.h"
 #include "parser/parser.h"
 #include "support/console.h"
-#include "support/utf8.h"
+#include "support/text_file.h"
 
 namespace tarnel {
 
@@ -29,21 +24,6 @@ std::string separator() {
     return line;
 }
 
-// Closes the descriptor when the read is over, whichever way it ends.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
 using Clock = std::chrono::steady_clock;
 
 double milliseconds_since(Clock::time_point start) {
@@ -51,31 +31,6 @@ double milliseconds_since(Clock::time_point start) {
 }
 
 }  // namespace
-
-std::optional<std::string> read_source_file(const std::string& path, std::string& error) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        error = std::strerror(errno);
-        return std::nullopt;
-    }
-    std::string text;
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        ssize_t got = ::read(file.get(), buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            error = std::strerror(errno);  // a directory ends here with EISDIR
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        text.append(buffer.data(), static_cast<size_t>(got));
-    }
-    if (!is_valid_utf8(text)) {
-        error = "stream did not contain valid UTF-8";
-        return std::nullopt;
-    }
-    return text;
-}
 
 std::string format_milliseconds(double milliseconds) {
     char text[64];
@@ -96,7 +51,7 @@ int run_script(const command::Run& run) {
         return 1;
     }
     std::string error;
-    std::optional<std::string> source = read_source_file(run.path, error);
+    std::optional<std::string> source = read_text_file(run.path, FileRule::AnyReadable, error);
     if (!source) {
         write_err("Error: Failed to read the file: " + error + "\n");
         return 1;

@@ -14,10 +14,6 @@ namespace tarnel {
 // what the interpreter returns.
 int run_script(const command::Run& run);
 
-// Reads the whole file and checks that it is UTF-8. On failure returns nothing and sets
-// `error` to a one-line description ("No such file or directory").
-std::optional<std::string> read_source_file(const std::string& path, std::string& error);
-
 // Milliseconds with exactly three decimals: 0.042 for 42 microseconds.
 std::string format_milliseconds(double milliseconds);
 

@@ -1,14 +1,12 @@
 // Modules: built-in export tables, file modules run in interpreters of their own, the cache,
 // and the three forms of `use`.
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "interpreter/graphics/graphics.h"
 #include "interpreter/http/http.h"
 #include "interpreter/interpreter_state.h"
 #include "parser/parser.h"
-#include "support/utf8.h"
+#include "support/text_file.h"
 
 namespace tarnel {
 
@@ -20,17 +18,6 @@ ExportTable builtin_exports(std::string_view prefix, std::span<const std::string
         table.emplace(std::string(name), Value::builtin_function(std::string(prefix) + std::string(name)));
     }
     return std::make_shared<const DictMap>(std::move(table));
-}
-
-std::optional<std::string> read_module_file(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::ostringstream content;
-    content << file.rdbuf();
-    if (file.bad()) return std::nullopt;
-    std::string text = std::move(content).str();
-    if (!is_valid_utf8(text)) return std::nullopt;
-    return text;
 }
 
 }  // namespace
@@ -50,7 +37,8 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
     }
 
     const bool tracing = extra_debug();
-    std::optional<std::string> text = read_module_file(name + ".tn");
+    std::string error;  // every failure is reported alike
+    std::optional<std::string> text = read_text_file(name + ".tn", FileRule::RegularOnly, error);
     if (!text) {
         if (tracing) trace("Failed to load module: " + name + ".tn not found");
         return std::nullopt;

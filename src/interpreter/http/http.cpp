@@ -2,9 +2,6 @@
 #include "interpreter/http/http.h"
 
 #include <array>
-#include <cerrno>
-#include <cstdio>
-#include <memory>
 
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -14,7 +11,7 @@
 #include "interpreter/http/http_status.h"
 #include "interpreter/http/route_table.h"
 #include "interpreter/http/socket.h"
-#include "support/utf8.h"
+#include "support/text_file.h"
 
 namespace tarnel {
 
@@ -24,27 +21,11 @@ constexpr std::array<std::string_view, 8> kFunctionNames = {
     "page", "serve", "template", "json", "status", "send", "get", "post",
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-Value read_template(const std::string& path) {
-    constexpr std::string_view kPrefix = "Failed to read template: ";
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return Value::error(std::string(kPrefix) + net::describe_errno(errno));
-    std::string text;
-    std::array<char, 16 * 1024> buffer;
-    size_t count;
-    while ((count = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0) {
-        text.append(buffer.data(), count);
-    }
-    if (std::ferror(file.get())) {
-        return Value::error(std::string(kPrefix) + net::describe_errno(errno));
-    }
-    if (!is_valid_utf8(text)) {
-        return Value::error(std::string(kPrefix) + "stream did not contain valid UTF-8");
-    }
-    return Value::string(std::move(text));
+Value read_template(std::string_view path) {
+    std::string error;
+    std::optional<std::string> text = read_text_file(path, FileRule::RegularOnly, error);
+    if (!text) return Value::error("Failed to read template: " + error);
+    return Value::string(std::move(*text));
 }
 
 // Full Unicode upper-case mapping (so "ß" becomes "SS"), independent of any locale.
