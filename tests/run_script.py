@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Runs one script test: python3 run_script.py <tarnel-binary> <test.tn>
+"""Runs one script test: python3 run_script.py [--sanitized] <tarnel-binary> <test.tn>
 
 A test is a .tn file whose comments say what the run must produce:
 
@@ -11,6 +11,11 @@ A test is a .tn file whose comments say what the run must produce:
                                 (default: the test file alone)
     # stdin: <text>             one line of standard input (a line feed is added);
                                 without any, standard input is empty
+    # stop-after: <seconds>     send SIGTERM after that long (stdout is then what the pipe
+                                received; a run killed by signal N has exit status -N)
+    # memory-limit: <MiB>       run under that address-space limit (ulimit -v); such tests
+                                are skipped (status 77) with --sanitized, whose shadow memory
+                                cannot live under a limit
 
 A directive is a comment of its own line or trails code on it (print(1)  # expect: 1).
 One space after the colon is dropped; the rest, trailing spaces included, is the text.
@@ -22,12 +27,16 @@ standard error must be empty. The run happens in the test file's folder, within 
 import difflib
 import os
 import re
+import resource
+import signal
 import subprocess
 import sys
 
 TIMEOUT = 30
 ESC = "\x1b"
-DIRECTIVE = re.compile(r"(?:^|\s)#\s?(expect-err-match|expect-err|expect|exit|args|stdin):(.*)$")
+DIRECTIVE = re.compile(
+    r"(?:^|\s)#\s?(expect-err-match|expect-err|expect|exit|args|stdin|stop-after|memory-limit):(.*)$")
+SKIPPED = 77
 TAGS = ("TARNEL", "DEBUG CALL", "DEBUG")
 
 
@@ -53,6 +62,8 @@ class Test:
         self.exit = 0
         self.args = None
         self.stdin = []
+        self.stop_after = None
+        self.memory_limit = None
         with open(path, encoding="utf-8") as f:
             for number, line in enumerate(f, 1):
                 match = DIRECTIVE.search(line.rstrip("\r\n"))
@@ -78,6 +89,10 @@ class Test:
             self.args = value.split()
         elif kind == "stdin":
             self.stdin.append(value)
+        elif kind == "stop-after":
+            self.stop_after = float(value)
+        elif kind == "memory-limit":
+            self.memory_limit = int(value) << 20
 
 
 def split_lines(text):
@@ -105,21 +120,44 @@ def stderr_problem(expected, actual):
     return None
 
 
+def run(test, command, folder, stdin):
+    """Returns (exit status, stdout bytes, stderr bytes)."""
+    limit = None
+    if test.memory_limit is not None:
+        def limit():
+            resource.setrlimit(resource.RLIMIT_AS, (test.memory_limit, test.memory_limit))
+    process = subprocess.Popen(command, cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, preexec_fn=limit)
+    try:
+        out, err = process.communicate(stdin, timeout=test.stop_after or TIMEOUT)
+    except subprocess.TimeoutExpired:
+        if test.stop_after is None:
+            process.kill()
+            process.communicate()
+            sys.exit(f"FAIL: no exit within {TIMEOUT} s: tarnel {' '.join(command[1:])}")
+        process.send_signal(signal.SIGTERM)
+        out, err = process.communicate()
+    return process.returncode, out, err
+
+
 def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: run_script.py <tarnel-binary> <test.tn>")
-    binary = os.path.abspath(sys.argv[1])
-    test = Test(sys.argv[2])
+    arguments = sys.argv[1:]
+    sanitized = bool(arguments) and arguments[0] == "--sanitized"
+    if sanitized:
+        arguments = arguments[1:]
+    if len(arguments) != 2:
+        sys.exit("usage: run_script.py [--sanitized] <tarnel-binary> <test.tn>")
+    binary = os.path.abspath(arguments[0])
+    test = Test(arguments[1])
+    if sanitized and test.memory_limit is not None:
+        print(f"SKIPPED {test.path}: an address-space limit does not work under sanitizers")
+        return SKIPPED
     folder, name = os.path.split(os.path.abspath(test.path))
     args = [a.replace("{file}", name) for a in test.args] if test.args is not None else [name]
     stdin = "".join(line + "\n" for line in test.stdin).encode("utf-8")
-    try:
-        run = subprocess.run([binary] + args, cwd=folder, input=stdin, capture_output=True,
-                             timeout=TIMEOUT)
-    except subprocess.TimeoutExpired:
-        sys.exit(f"FAIL: no exit within {TIMEOUT} s: tarnel {' '.join(args)}")
-    out = split_lines(run.stdout.decode("utf-8", "surrogateescape"))
-    err = split_lines(run.stderr.decode("utf-8", "surrogateescape"))
+    status, out, err = run(test, [binary] + args, folder, stdin)
+    out = split_lines(out.decode("utf-8", "surrogateescape"))
+    err = split_lines(err.decode("utf-8", "surrogateescape"))
 
     problems = []
     if out != test.stdout:
@@ -127,8 +165,8 @@ def main():
     problem = stderr_problem(test.stderr, err)
     if problem:
         problems.append(problem + "\nwhole stderr:\n" + "\n".join(repr(l) for l in err))
-    if run.returncode != test.exit:
-        problems.append(f"exit status: expected {test.exit}, got {run.returncode}")
+    if status != test.exit:
+        problems.append(f"exit status: expected {test.exit}, got {status}")
     if problems:
         print(f"FAIL {test.path} (tarnel {' '.join(args)})")
         print("\n\n".join(problems))

@@ -1,7 +1,6 @@
 #include "support/console.h"
 
 #include <pthread.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -25,10 +24,9 @@ constexpr size_t kLargeStackBytes = size_t{4} << 30;
 
 void init_console() {
     std::signal(SIGPIPE, SIG_IGN);
-    if (!isatty(STDOUT_FILENO)) {
-        static char buffer[1 << 16];
-        std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    }
+    // Line-buffered everywhere, pipes and files included: a script that is killed, a server's
+    // log and `tarnel s.tn | tee log` lose no finished line.
+    std::setvbuf(stdout, nullptr, _IOLBF, 1 << 16);
 }
 
 void write_out(std::string_view text) {

@@ -1,8 +1,8 @@
 // Console and process support shared by every stage of the interpreter.
 //
-// Standard output is written through one buffer that is flushed before anything goes to
-// standard error and before input is read, so a combined log keeps the order in which things
-// happened. The diagnostic log line format lives here because the driver, the interpreter and
+// Standard output is written through one buffer that is flushed at each line end, before
+// anything goes to standard error and before input is read, so a combined log keeps the order
+// in which things happened. The diagnostic log line format lives here because the driver, the interpreter and
 // the module loader all write it. Deep recursion in the evaluator needs more native stack than
 // the main thread has, so work can be run on a thread with a large stack.
 #pragma once
@@ -28,7 +28,7 @@ void log_line(std::string_view tag, std::string_view message);
 // output. Returns false when nothing could be read (end of input or a read error).
 bool read_line(std::string& line);
 
-// Sets up the process: standard output fully buffered unless it is a terminal, SIGPIPE ignored
+// Sets up the process: standard output flushed at each line end, SIGPIPE ignored
 // (a closed socket or pipe becomes an error return, never a signal).
 void init_console();
 

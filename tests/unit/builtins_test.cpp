@@ -204,23 +204,6 @@ TEST_F(BuiltinsTest, RandomStaysInTheUnitInterval) {
     }
 }
 
-TEST_F(BuiltinsTest, RandomRangeSpreadsToBothSidesOfLow) {
-    bool negative = false;
-    bool positive = false;
-    for (int i = 0; i < 2000; ++i) {
-        const int64_t v = call("random_range", {n(0), n(10)}).as_number();
-        ASSERT_GE(v, -9);
-        ASSERT_LE(v, 9);
-        negative |= v < 0;
-        positive |= v > 0;
-        ASSERT_EQ(call("random_range", {n(5), n(6)}).as_number(), 5);
-        ASSERT_EQ(call("random_range", {n(7), n(6)}).as_number(), 7);  // d == -1
-        ASSERT_EQ(call("random_range", {n(4), n(4)}).as_number(), 4);  // d == 0
-    }
-    EXPECT_TRUE(negative && positive);
-    EXPECT_TRUE(call("random_range", {n(1), s("x")}).is_null());
-}
-
 TEST_F(BuiltinsTest, ShapeConstructorsNarrowToFieldWidth) {
     EXPECT_EQ(show("rect", {f(1.9), f(2.9), f(10.5), f(20.5)}), "Rect(1, 2, 10, 20)");
     EXPECT_EQ(show("rect", {n(4294967297), n(-1), n(-1), n(3000000000)}),

@@ -103,14 +103,15 @@ Value builtin_random_range(Args args) {
     const auto low = to_int64(args[0]);
     const auto high = to_int64(args[1]);
     if (!low || !high) return Value::null();
-    const int64_t d =
-        static_cast<int64_t>(static_cast<uint64_t>(*high) - static_cast<uint64_t>(*low));
-    const int64_t r = static_cast<int64_t>(random_word());
-    // The remainder's sign follows r, so results spread to both sides of low. d == 0 has no
-    // remainder and gives low; d == -1 must not reach `%` (INT64_MIN % -1 overflows).
-    if (d == 0 || d == -1) return Value::number(*low);
-    return Value::number(
-        static_cast<int64_t>(static_cast<uint64_t>(*low) + static_cast<uint64_t>(r % d)));
+    if (*low == *high) return Value::number(*low);
+    // A uniform integer from low toward high, high excluded, in either direction. The span is
+    // exact in unsigned arithmetic (up to 2^64 - 1), and the draw is unbiased.
+    const bool upward = *low < *high;
+    const uint64_t span = upward ? static_cast<uint64_t>(*high) - static_cast<uint64_t>(*low)
+                                 : static_cast<uint64_t>(*low) - static_cast<uint64_t>(*high);
+    const uint64_t offset = random_below(span);
+    const uint64_t base = static_cast<uint64_t>(*low);
+    return Value::number(static_cast<int64_t>(upward ? base + offset : base - offset));
 }
 
 }  // namespace tarnel

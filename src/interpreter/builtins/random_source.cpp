@@ -68,4 +68,19 @@ uint64_t random_word() {
     return generator.next();
 }
 
+uint64_t random_below(uint64_t bound) {
+    // Lemire's multiply-and-reject: the high word of word * bound is uniform once the few
+    // low words that would over-represent some results are redrawn.
+    unsigned __int128 product = static_cast<unsigned __int128>(random_word()) * bound;
+    auto low = static_cast<uint64_t>(product);
+    if (low < bound) {
+        const uint64_t threshold = (0 - bound) % bound;
+        while (low < threshold) {
+            product = static_cast<unsigned __int128>(random_word()) * bound;
+            low = static_cast<uint64_t>(product);
+        }
+    }
+    return static_cast<uint64_t>(product >> 64);
+}
+
 }  // namespace tarnel

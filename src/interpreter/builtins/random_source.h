@@ -10,4 +10,7 @@ namespace tarnel {
 
 uint64_t random_word();
 
+// A uniform integer in [0, bound), without modulo bias; bound must not be 0.
+uint64_t random_below(uint64_t bound);
+
 }  // namespace tarnel
