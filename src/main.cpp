@@ -1,5 +1,6 @@
 // Program entry: parse the command line and hand over to the help text, the version line,
 // the shell or the script runner.
+#include <new>
 #include <string>
 #include <type_traits>
 #include <variant>
@@ -10,12 +11,11 @@
 #include "script_runner.h"
 #include "support/console.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(const std::vector<std::string>& arguments) {
     using namespace tarnel;
-    init_console();
-    // Arguments stay byte strings: a path need not be valid text.
-    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const int status = std::visit(
+    return std::visit(
         [](const auto& command) -> int {
             using Kind = std::decay_t<decltype(command)>;
             if constexpr (std::is_same_v<Kind, command::Help>) {
@@ -30,6 +30,22 @@ int main(int argc, char** argv) {
             return 0;
         },
         parse_command(arguments));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tarnel;
+    init_console();
+    int status = 1;
+    try {
+        // Arguments stay byte strings: a path need not be valid text.
+        std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+        status = run(arguments);
+    } catch (const std::bad_alloc&) {
+        // Outside a run (reading or parsing a huge script); a run catches its own.
+        write_err("Error: out of memory\n");
+    }
     flush_out();
     return status;
 }

@@ -2,15 +2,10 @@
 #include "interpreter/builtins/builtins.h"
 #include "interpreter/http/http.h"
 #include "interpreter/interpreter_state.h"
-#include "support/console.h"
 
 namespace tarnel {
 
 namespace {
-
-// Deep enough for any sensible recursion; the stack check below catches the rest first when
-// frames are large.
-constexpr int kMaxCallDepth = 250000;
 
 // Pushes the call's scope and pops it on the way out.
 class CallFrame {
@@ -52,20 +47,38 @@ std::optional<Value> call_module_function(const std::string& name, std::span<Val
     return call_http(name, args);
 }
 
+// The trace lines of a call, out of line: their temporaries would otherwise widen the frame of
+// every call, and deep recursion pays for each byte.
+[[gnu::cold, gnu::noinline]] void trace_call_parts(std::string_view first, std::string_view second = {},
+                                                   std::string_view third = {}) {
+    std::string message;
+    message.reserve(first.size() + second.size() + third.size());
+    message.append(first).append(second).append(third);
+    trace_call(message);
+}
+
+[[gnu::cold, gnu::noinline]] void trace_lookup(const std::string& name, const Value& callee) {
+    trace_call_parts("get_variable(", name, ") returned: " + debug_string(callee));
+}
+
+[[gnu::cold, gnu::noinline]] void trace_found(const FunctionDef& def) {
+    trace_call_parts("Found function with ", std::to_string(def.params.size()), " params, calling");
+}
+
+// The call limit, or the end of the native stack when that comes first.
 bool recursion_too_deep(Interpreter& interp) {
     const char* here = static_cast<const char*>(__builtin_frame_address(0));
-    if (interp.call_depth < kMaxCallDepth && (interp.stack_limit == nullptr || here > interp.stack_limit)) {
+    if (interp.call_depth < interp.limits.max_call_depth && here > interp.stack_limit) [[likely]] {
         return false;
     }
-    write_err("Error: maximum recursion depth exceeded\n");
-    interp.aborted = true;
+    interp.abandon(Abandonment::RecursionLimit);
     return true;
 }
 
 }  // namespace
 
 Value call_user_function(Interpreter& interp, const FunctionDef& def, std::span<Value> args) {
-    if (recursion_too_deep(interp)) return Value();
+    if (recursion_too_deep(interp) || !interp.keep_going()) return Value();
     {
         CallFrame frame(interp);
         size_t bound = std::min(def.param_symbols.size(), args.size());
@@ -83,16 +96,16 @@ Value call_user_function(Interpreter& interp, const FunctionDef& def, std::span<
 }
 
 Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* assign_to) {
-    if (interp.aborted) [[unlikely]] return Value();
+    if (interp.abandoned()) [[unlikely]] return Value();
     const bool tracing = extra_debug();
-    if (tracing) trace_call("Calling function: " + call.name);
+    if (tracing) trace_call_parts("Calling function: ", call.name);
 
     ArgumentWindow window(interp);
     for (const ExprPtr& arg : call.args) {
         Value value = evaluate(interp, *arg);
         interp.arg_stack.push_back(std::move(value));
     }
-    if (interp.aborted) [[unlikely]] return Value();  // an argument ran into the recursion limit
+    if (interp.abandoned()) [[unlikely]] return Value();  // while an argument was evaluated
     std::span<Value> args = window.values();
 
     if (call.route == CallRoute::Graphics) {
@@ -104,19 +117,22 @@ Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* ass
     if (call.builtin_id == CallExpr::kUnresolved) call.builtin_id = find_builtin(call.name);
     if (call.builtin_id != kNotBuiltin) {
         // A builtin cannot observe variables, so `x = f(x, ...)` may hand it x's only share.
+        Value* lent = nullptr;
         if (assign_to != nullptr && !call.args.empty() && call.args[0]->kind == ExprKind::Identifier &&
             static_cast<const IdentifierExpr&>(*call.args[0]).symbol == *assign_to) {
-            release_for_update(interp, *assign_to, args[0]);
+            lent = release_for_update(interp, *assign_to, args[0]);
         }
-        Value result = call_builtin(call.builtin_id, args, interp.module_state);
-        if (tracing) trace_call(call.name + " is a builtin");
+        Value result = update_lent(lent, lent != nullptr ? &args[0] : nullptr, [&] {
+            return call_builtin(call.builtin_id, args, interp.module_state);
+        });
+        if (tracing) trace_call_parts(call.name, " is a builtin");
         return result;
     }
 
-    if (tracing) trace_call(call.name + " is not a builtin, looking for user function");
+    if (tracing) trace_call_parts(call.name, " is not a builtin, looking for user function");
     Value callee = call.route == CallRoute::Plain ? interp.get_variable(call.symbol)
                                                   : interp.get_variable(std::string_view(call.name));
-    if (tracing) trace_call("get_variable(" + call.name + ") returned: " + debug_string(callee));
+    if (tracing) trace_lookup(call.name, callee);
 
     if (callee.is(ValueKind::BuiltinFunction)) {
         auto result = call_module_function(callee.builtin_name(), args, interp);
@@ -126,12 +142,10 @@ Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* ass
         // `callee` holds the definition, so the body stays alive even if the function
         // redefines its own name while it runs.
         const FunctionDef& def = *callee.as_function();
-        if (tracing) {
-            trace_call("Found function with " + std::to_string(def.params.size()) + " params, calling");
-        }
+        if (tracing) trace_found(def);
         return call_user_function(interp, def, args);
     }
-    if (tracing) trace_call("Function not found for: " + call.name);
+    if (tracing) trace_call_parts("Function not found for: ", call.name);
     return Value();
 }
 

@@ -1,6 +1,8 @@
 // The interpreter object and its variable operations.
 #include <pthread.h>
 
+#include <algorithm>
+
 #include "interpreter/interpreter_state.h"
 #include "support/console.h"
 
@@ -10,18 +12,38 @@ namespace {
 
 bool extra_debug_switch = false;  // process-wide, set once per run before anything executes
 
-// Recursion stops this far above the end of the native stack.
-constexpr size_t kStackReserve = size_t{16} << 20;
+// Recursion stops this far above the end of the native stack: a quarter of the stack, at most
+// 16 MB, leaves room for the deepest work between two checks (nested expressions, a module
+// load, a builtin).
+constexpr size_t kMaxStackReserve = size_t{16} << 20;
+// Assumed when the thread's stack cannot be asked for: the smallest usual main-thread stack.
+constexpr size_t kAssumedStack = size_t{8} << 20;
 
 const char* find_stack_limit() {
-    pthread_attr_t attributes;
-    if (pthread_getattr_np(pthread_self(), &attributes) != 0) return nullptr;
     void* low = nullptr;
     size_t size = 0;
-    pthread_attr_getstack(&attributes, &low, &size);
-    pthread_attr_destroy(&attributes);
-    if (low == nullptr || size <= 2 * kStackReserve) return nullptr;
-    return static_cast<const char*>(low) + kStackReserve;
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+        pthread_attr_getstack(&attributes, &low, &size);
+        pthread_attr_destroy(&attributes);
+    }
+    if (low == nullptr || size == 0) {
+        // Measure from here: the stack grows down, so its end lies below this frame.
+        size = kAssumedStack;
+        low = static_cast<char*>(__builtin_frame_address(0)) - kAssumedStack / 2;
+    }
+    return static_cast<const char*>(low) + std::min(size / 4, kMaxStackReserve);
+}
+
+const char* abandonment_message(Abandonment why) {
+    switch (why) {
+        case Abandonment::RecursionLimit: return "Error: maximum recursion depth exceeded\n";
+        case Abandonment::OutOfMemory: return "Error: out of memory\n";
+        case Abandonment::Interrupted: return "Interrupted\n";
+        case Abandonment::TimeBudget: return "Error: time budget exceeded\n";
+        case Abandonment::None: break;
+    }
+    return "";
 }
 
 }  // namespace
@@ -32,8 +54,10 @@ void set_extra_debug(bool on) { extra_debug_switch = on; }
 void trace(std::string_view message) { log_line("DEBUG", message); }
 void trace_call(std::string_view message) { log_line("DEBUG CALL", message); }
 
-Interpreter::Interpreter(std::shared_ptr<NameTable> names, std::vector<std::string> loading)
-    : loading_chain(std::move(loading)), stack_limit(find_stack_limit()), names_(std::move(names)) {
+Interpreter::Interpreter(std::shared_ptr<NameTable> names, RunLimits run_limits,
+                         std::vector<std::string> loading)
+    : limits(run_limits), loading_chain(std::move(loading)), stack_limit(find_stack_limit()),
+      names_(std::move(names)) {
     grow(static_cast<Symbol>(names_->size()));
 }
 
@@ -46,6 +70,20 @@ Interpreter::~Interpreter() {
     scope_starts_.clear();
     modules.clear();
     return_value = Value();
+}
+
+void Interpreter::abandon(Abandonment why) {
+    if (abandoned()) return;
+    write_err(abandonment_message(why));
+    abandonment_ = why;
+}
+
+void Interpreter::report(std::string_view text) {
+    if (!abandoned()) write_err(text);
+}
+
+void Interpreter::check_deadline() {
+    if (std::chrono::steady_clock::now() >= *limits.deadline) abandon(Abandonment::TimeBudget);
 }
 
 void Interpreter::grow(Symbol symbol) {

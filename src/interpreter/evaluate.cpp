@@ -2,18 +2,12 @@
 #include <cmath>
 
 #include "interpreter/interpreter_state.h"
-#include "support/console.h"
 
 namespace tarnel {
 
 namespace {
 
 constexpr double kFloatTolerance = 2.220446049250313e-16;
-
-Value divide_by_zero() {
-    write_err("Error: division by zero\n");
-    return Value::number(0);
-}
 
 int64_t wrap(uint64_t bits) { return static_cast<int64_t>(bits); }
 
@@ -25,11 +19,11 @@ Value number_operator(int64_t a, TokenKind op, int64_t b) {
         case TokenKind::Minus: return Value::number(wrap(ua - ub));
         case TokenKind::Star: return Value::number(wrap(ua * ub));
         case TokenKind::Slash:
-            if (b == 0) return divide_by_zero();
+            if (b == 0) return Value::number(0);  // reported by operate()
             if (b == -1) return Value::number(wrap(0 - ua));  // INT64_MIN / -1 wraps
             return Value::number(a / b);
         case TokenKind::Percent:
-            if (b == 0) return divide_by_zero();
+            if (b == 0) return Value::number(0);
             if (b == -1) return Value::number(0);
             return Value::number(a % b);
         case TokenKind::Power: {
@@ -163,8 +157,7 @@ template <typename Left>
 Value combine(Interpreter& interp, Left&& left, TokenKind op, const Value& right) {
     if (left.kind() == right.kind()) {
         if (left.is(ValueKind::Number)) {
-            // After an abandoned run nothing may be written any more: no division message.
-            if (right.as_number() == 0 && interp.aborted) [[unlikely]] return Value();
+            if (right.as_number() == 0) [[unlikely]] return operate(interp, left, op, right);
             return number_operator(left.as_number(), op, right.as_number());
         }
         if (left.is(ValueKind::Float)) return float_operator(left.as_float(), op, right.as_float());
@@ -211,6 +204,14 @@ Value combine(Interpreter& interp, Left&& left, TokenKind op, const Value& right
 }
 
 }  // namespace
+
+Value operate(Interpreter& interp, Value left, TokenKind op, const Value& right) {
+    if ((op == TokenKind::Slash || op == TokenKind::Percent) && left.is(ValueKind::Number) &&
+        right.is(ValueKind::Number) && right.as_number() == 0) {
+        interp.report("Error: division by zero\n");
+    }
+    return apply_operator(std::move(left), op, right);
+}
 
 Value apply_operator(Value left, TokenKind op, Value right) {
     if (left.kind() != right.kind()) return Value();

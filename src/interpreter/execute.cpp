@@ -1,8 +1,9 @@
 // Statements, the block rule, the control signals and the run entry.
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 #include "interpreter/interpreter_state.h"
-#include "support/console.h"
 
 namespace tarnel {
 
@@ -30,23 +31,37 @@ TokenKind arithmetic_of(TokenKind compound) {
             static_cast<const IdentifierExpr&>(*node.left).symbol == symbol) {
             Value left = interp.get_variable(symbol);
             Value right = evaluate(interp, *node.right);
-            if (left.is(ValueKind::String)) release_for_update(interp, symbol, left);
-            interp.set_variable(symbol, apply_operator(std::move(left), TokenKind::Plus, std::move(right)));
+            if (interp.abandoned()) return;  // an abandoned run assigns nothing
+            if (left.is(ValueKind::String) && right.is(ValueKind::String)) {
+                Value* lent = release_for_update(interp, symbol, left);
+                update_lent(lent, &left, [&] { left.mutable_string() += right.as_string(); });
+                interp.set_variable(symbol, std::move(left));
+                return;
+            }
+            interp.set_variable(symbol, operate(interp, std::move(left), TokenKind::Plus, right));
             return;
         }
     } else if (value_expr.kind == ExprKind::Call) {
-        interp.set_variable(symbol, call_function(interp, static_cast<const CallExpr&>(value_expr), &symbol));
+        Value result = call_function(interp, static_cast<const CallExpr&>(value_expr), &symbol);
+        if (!interp.abandoned()) interp.set_variable(symbol, std::move(result));
         return;
     }
-    interp.set_variable(symbol, evaluate(interp, value_expr));
+    Value result = evaluate(interp, value_expr);
+    if (!interp.abandoned()) interp.set_variable(symbol, std::move(result));
 }
 
 [[gnu::noinline]] void compound_assign(Interpreter& interp, const CompoundAssignStmt& node) {
     Value current = interp.get_variable(node.symbol);
     Value operand = evaluate(interp, *node.value);
-    if (current.is(ValueKind::String)) release_for_update(interp, node.symbol, current);
-    interp.set_variable(node.symbol,
-                        apply_operator(std::move(current), arithmetic_of(node.op.kind), std::move(operand)));
+    if (interp.abandoned()) return;  // an abandoned run assigns nothing
+    if (node.op.kind == TokenKind::PlusAssign && current.is(ValueKind::String) &&
+        operand.is(ValueKind::String)) {
+        Value* lent = release_for_update(interp, node.symbol, current);
+        update_lent(lent, &current, [&] { current.mutable_string() += operand.as_string(); });
+        interp.set_variable(node.symbol, std::move(current));
+        return;
+    }
+    interp.set_variable(node.symbol, operate(interp, std::move(current), arithmetic_of(node.op.kind), operand));
 }
 
 [[gnu::noinline]] void run_for(Interpreter& interp, const ForStmt& node) {
@@ -67,7 +82,7 @@ TokenKind arithmetic_of(TokenKind compound) {
                               static_cast<uint64_t>(kMaxRangeLength)) {
             return;  // the range would be Null: not an array, nothing happens
         }
-        for (int64_t i = low; i < high; ++i) {
+        for (int64_t i = low; i < high && interp.keep_going(); ++i) {
             interp.set_variable(node.var_symbol, Value::number(i));
             execute_block(interp, node.body);
             if (interp.stops_loop()) break;
@@ -81,6 +96,7 @@ TokenKind arithmetic_of(TokenKind compound) {
     // `items` is this loop's own holder: writes elsewhere copy first, so the list is stable.
     const ValueList& list = items.as_array();
     for (const Value& item : list) {
+        if (!interp.keep_going()) break;
         interp.set_variable(node.var_symbol, item);
         execute_block(interp, node.body);
         if (interp.stops_loop()) break;
@@ -90,7 +106,7 @@ TokenKind arithmetic_of(TokenKind compound) {
 }
 
 [[gnu::noinline]] void run_while(Interpreter& interp, const WhileStmt& node) {
-    while (true) {
+    while (interp.keep_going()) {
         if (!is_truthy(evaluate(interp, *node.condition))) break;
         execute_block(interp, node.body);
         if (interp.stops_loop()) break;
@@ -123,9 +139,11 @@ TokenKind arithmetic_of(TokenKind compound) {
 
 }  // namespace
 
-void release_for_update(Interpreter& interp, Symbol symbol, const Value& value) {
+Value* release_for_update(Interpreter& interp, Symbol symbol, const Value& value) {
     Value* slot = interp.shared_assignment_slot(symbol);
-    if (slot != nullptr && slot->shares_payload_with(value)) *slot = Value();
+    if (slot == nullptr || !slot->shares_payload_with(value)) return nullptr;
+    *slot = Value();
+    return slot;
 }
 
 bool values_match(const Value& value, const Value& pattern) {
@@ -148,7 +166,7 @@ void execute_block(Interpreter& interp, const StmtList& statements) {
 }
 
 void execute(Interpreter& interp, const Stmt& stmt) {
-    if (interp.aborted) [[unlikely]] return;
+    if (interp.abandoned()) [[unlikely]] return;
     switch (stmt.kind) {
         case StmtKind::Let:
         case StmtKind::Assign: {
@@ -214,17 +232,31 @@ void run_statements(Interpreter& interp, const StmtList& statements) {
     }
 }
 
-}  // namespace
-
-int run_program(const StmtList& statements, bool extra_debug_on, std::shared_ptr<NameTable> names) {
-    set_extra_debug(extra_debug_on);
-    Interpreter interp(std::move(names));
-    run_statements(interp, statements);
-    return interp.aborted ? 1 : 0;
+// Memory running out anywhere in a run unwinds to here; everything on the way is released by
+// its owner, and the interpreter is left as it was when the allocation failed.
+template <typename Work>
+void abandon_on_exhaustion(Interpreter& interp, Work&& work) {
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        interp.abandon(Abandonment::OutOfMemory);
+    } catch (const std::length_error&) {  // a size past what any container can hold
+        interp.abandon(Abandonment::OutOfMemory);
+    }
 }
 
-Session::Session(std::shared_ptr<NameTable> names)
-    : names_(std::move(names)), interpreter_(std::make_unique<Interpreter>(names_)) {}
+}  // namespace
+
+int run_program(const StmtList& statements, bool extra_debug_on, std::shared_ptr<NameTable> names,
+                RunLimits limits) {
+    set_extra_debug(extra_debug_on);
+    Interpreter interp(std::move(names), limits);
+    abandon_on_exhaustion(interp, [&] { run_statements(interp, statements); });
+    return interp.abandoned() ? 1 : 0;
+}
+
+Session::Session(std::shared_ptr<NameTable> names, RunLimits limits)
+    : names_(std::move(names)), interpreter_(std::make_unique<Interpreter>(names_, limits)) {}
 
 Session::~Session() = default;
 
@@ -232,10 +264,14 @@ NameTable& Session::names() { return *names_; }
 
 bool Session::run_input(const StmtList& statements) {
     Interpreter& interp = *interpreter_;
-    for (const StmtPtr& statement : statements) execute(interp, *statement);
-    if (!interp.aborted) return true;
+    abandon_on_exhaustion(interp, [&] {
+        for (const StmtPtr& statement : statements) execute(interp, *statement);
+    });
+    if (!interp.abandoned()) return true;
     // Every call has returned by now; the shell goes on with the state reached.
-    interp.aborted = false;
+    interp.clear_abandonment();
+    interp.has_return = interp.break_signal = interp.continue_signal = false;
+    interp.return_value = Value();
     return false;
 }
 

@@ -4,11 +4,15 @@
 // scopes, globals, the global-name set, the module tables, the control signals and the graphics
 // state. Names are dynamically scoped: a called function sees the locals of every active caller.
 // Each name keeps a stack of its live bindings, so a lookup costs the same at any call depth.
-// Evaluation never fails; the only way a run is cut short is recursion deeper than the limit,
-// which ends the run (or, in the shell, the current input) with one message on stderr.
+// Evaluation never fails. A run is cut short only by abandoning it: recursion deeper than the
+// limit, memory running out, an interrupt or a spent time budget end the run (or, in the
+// shell, the current input) with one message on stderr.
 #pragma once
 
+#include <chrono>
+#include <csignal>
 #include <memory>
+#include <optional>
 
 #include "parser/syntax_tree.h"
 
@@ -20,14 +24,36 @@ class Interpreter;
 bool extra_debug();
 void set_extra_debug(bool on);
 
+// Why a run was abandoned, each with its one message:
+enum class Abandonment : uint8_t {
+    None,
+    RecursionLimit,  // "Error: maximum recursion depth exceeded"
+    OutOfMemory,     // "Error: out of memory"
+    Interrupted,     // "Interrupted"
+    TimeBudget,      // "Error: time budget exceeded"
+};
+
+// Nested user calls allowed before the run is abandoned (fewer when the native stack ends
+// first).
+constexpr int kMaxCallDepth = 150000;
+
+struct RunLimits {
+    int max_call_depth = kMaxCallDepth;
+    // Wall-clock budget of a run; none unless set (the fuzz targets use one).
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    // Becomes non-zero asynchronously (a signal handler) to interrupt the run.
+    const volatile std::sig_atomic_t* interrupt = nullptr;
+};
+
 // Runs a whole script in a fresh interpreter: the hoisting pass, then `main` or every top-level
 // statement. Returns the exit status: 0, or 1 when the run was abandoned.
-int run_program(const StmtList& statements, bool extra_debug, std::shared_ptr<NameTable> names);
+int run_program(const StmtList& statements, bool extra_debug, std::shared_ptr<NameTable> names,
+                RunLimits limits = {});
 
 // One interpreter kept across many inputs, for the interactive shell.
 class Session {
 public:
-    explicit Session(std::shared_ptr<NameTable> names);
+    explicit Session(std::shared_ptr<NameTable> names, RunLimits limits = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;

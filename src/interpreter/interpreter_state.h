@@ -21,7 +21,8 @@ using ExportTable = std::shared_ptr<const DictMap>;  // immutable once built, so
 
 class Interpreter {
 public:
-    explicit Interpreter(std::shared_ptr<NameTable> names, std::vector<std::string> loading = {});
+    explicit Interpreter(std::shared_ptr<NameTable> names, RunLimits limits = {},
+                         std::vector<std::string> loading = {});
     ~Interpreter();
     Interpreter(const Interpreter&) = delete;
     Interpreter& operator=(const Interpreter&) = delete;
@@ -75,11 +76,32 @@ public:
     bool has_return = false;
     bool break_signal = false;
     bool continue_signal = false;
-    // Set when recursion went deeper than the interpreter allows: from then on no statement
-    // runs and no call happens, so the run unwinds to where it started without side effects.
-    bool aborted = false;
-    bool signalled() const { return has_return || break_signal || continue_signal || aborted; }
-    bool stops_loop() const { return has_return || break_signal || aborted; }
+    bool signalled() const { return has_return || break_signal || continue_signal || abandoned(); }
+    bool stops_loop() const { return has_return || break_signal || abandoned(); }
+
+    // Abandoning a run is the one way a run is cut short. The reason's message is written once;
+    // from then on no statement runs, no call happens and no diagnostic is written, so the run
+    // unwinds to where it started without another effect.
+    void abandon(Abandonment why);
+    bool abandoned() const { return abandonment_ != Abandonment::None; }
+    Abandonment abandonment() const { return abandonment_; }
+    // Takes over an abandonment whose message a module's interpreter has already written.
+    void inherit_abandonment(Abandonment why) { abandonment_ = why; }
+    // Forgets an abandonment once everything has unwound (the shell, after an input).
+    void clear_abandonment() { abandonment_ = Abandonment::None; }
+    // Every diagnostic the core writes while running passes here: nothing once abandoned.
+    void report(std::string_view text);
+    // Once per loop iteration and per user call: abandons the run on an interrupt or when the
+    // time budget is spent. Returns false once the run is abandoned.
+    bool keep_going() {
+        if (limits.interrupt != nullptr && *limits.interrupt != 0) [[unlikely]] {
+            abandon(Abandonment::Interrupted);
+        } else if (limits.deadline && (++polls_ & 0x3ff) == 0) [[unlikely]] {
+            check_deadline();
+        }
+        return !abandoned();
+    }
+    const RunLimits limits;
 
     std::unordered_map<std::string, ExportTable> modules;
     std::unordered_map<std::string, ExportTable> module_cache;
@@ -105,6 +127,10 @@ private:
         if (symbol >= top_.size()) grow(symbol);
     }
     void grow(Symbol symbol);
+    void check_deadline();
+
+    Abandonment abandonment_ = Abandonment::None;
+    uint32_t polls_ = 0;
 
     std::shared_ptr<NameTable> names_;
     std::vector<Binding> bindings_;         // live local bindings, innermost last
@@ -119,7 +145,11 @@ private:
 void trace(std::string_view message);
 void trace_call(std::string_view message);
 
+// The operator table plus the core's one message, for integer division by zero.
+Value operate(Interpreter& interp, Value left, TokenKind op, const Value& right);
+
 Value evaluate(Interpreter& interp, const Expr& expr);
+// The operator table. Pure: integer division by zero gives 0 here, and operate() says so.
 Value apply_operator(Value left, TokenKind op, Value right);
 void execute(Interpreter& interp, const Stmt& stmt);
 void execute_block(Interpreter& interp, const StmtList& statements);
@@ -127,8 +157,21 @@ bool values_match(const Value& value, const Value& pattern);
 // `assign_to`: the variable the call's result will be assigned to, if any (see execute.cpp).
 Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* assign_to = nullptr);
 // Drops the variable's own share of `value` when the variable's slot is about to be
-// overwritten with a result computed from it, so the update can happen in place.
-void release_for_update(Interpreter& interp, Symbol symbol, const Value& value);
+// overwritten with a result computed from it, so the update can happen in place. Returns the
+// emptied slot, or null when nothing was released.
+Value* release_for_update(Interpreter& interp, Symbol symbol, const Value& value);
+// Runs `update`, an in-place update of `value` after release_for_update emptied `lent`. If it
+// fails (memory runs out), the value goes back into the slot before the failure goes on, so
+// the variable keeps what it had.
+template <typename Update>
+decltype(auto) update_lent(Value* lent, Value* value, Update&& update) {
+    try {
+        return update();
+    } catch (...) {
+        if (lent != nullptr) *lent = std::move(*value);
+        throw;
+    }
+}
 Value call_user_function(Interpreter& interp, const FunctionDef& def, std::span<Value> args);
 std::optional<ExportTable> load_module(Interpreter& interp, const std::string& name);
 void apply_use(Interpreter& interp, const UseStmt& use);

@@ -50,11 +50,11 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
     chain.push_back(name);
     DictMap exports;
     {
-        Interpreter module(interp.names(), std::move(chain));
+        Interpreter module(interp.names(), interp.limits, std::move(chain));
         if (tracing) trace("Parsed " + std::to_string(statements.size()) + " statements");
         for (const StmtPtr& statement : statements) execute(module, *statement);
-        if (module.aborted) {
-            interp.aborted = true;  // the run ends, not only the module
+        if (module.abandoned()) {
+            interp.inherit_abandonment(module.abandonment());  // the run ends, not only the module
             return std::nullopt;
         }
         for (auto& [export_name, value] : module.global_entries()) {

@@ -5,6 +5,7 @@
 #include <editline/readline.h>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "interpreter/interpreter.h"
@@ -63,9 +64,13 @@ void shell_loop() {
         pending += input;
         if (depth.waiting()) continue;
 
-        std::vector<Token> tokens = tokenize(pending);
-        StmtList statements = parse_program(tokens, session.names());
-        session.run_input(statements);  // an abandoned input has already said why
+        try {
+            std::vector<Token> tokens = tokenize(pending);
+            StmtList statements = parse_program(tokens, session.names());
+            session.run_input(statements);  // an abandoned input has already said why
+        } catch (const std::bad_alloc&) {
+            write_err("Error: out of memory\n");  // reading the input; a run catches its own
+        }
         pending.clear();
     }
     flush_out();

@@ -11,9 +11,11 @@ namespace tarnel {
 
 namespace {
 
-// Enough for well over 100,000 nested script calls, also with sanitizer-sized frames.
-// Only the pages actually touched are ever committed.
-constexpr size_t kLargeStackBytes = size_t{4} << 30;
+// Enough for well over 100,000 nested script calls, also with sanitizer-sized frames. Only the
+// pages actually touched are ever committed, but the address space must be had: under a limit
+// (ulimit -v) smaller stacks are tried in turn.
+constexpr size_t kStackSizes[] = {size_t{4} << 30, size_t{1} << 30, size_t{256} << 20,
+                                  size_t{64} << 20};
 
 [[noreturn]] void quiet_exit() {
     // The reader of standard output is gone; nothing useful can be said any more.
@@ -71,23 +73,25 @@ int run_on_large_stack(const std::function<int()>& work) {
         const std::function<int()>* work;
         int result = 0;
     } job{&work};
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setstacksize(&attributes, kLargeStackBytes);
-    pthread_t thread;
     auto entry = [](void* raw) -> void* {
         auto* j = static_cast<Job*>(raw);
         j->result = (*j->work)();
         return nullptr;
     };
-    if (pthread_create(&thread, &attributes, entry, &job) != 0) {
-        // No large stack to be had: run here, with the ordinary stack.
+    for (size_t size : kStackSizes) {
+        pthread_attr_t attributes;
+        pthread_attr_init(&attributes);
+        pthread_attr_setstacksize(&attributes, size);
+        pthread_t thread;
+        const bool started = pthread_create(&thread, &attributes, entry, &job) == 0;
         pthread_attr_destroy(&attributes);
-        return work();
+        if (started) {
+            pthread_join(thread, nullptr);
+            return job.result;
+        }
     }
-    pthread_attr_destroy(&attributes);
-    pthread_join(thread, nullptr);
-    return job.result;
+    // No separate stack to be had: run here; the interpreter measures whatever stack it gets.
+    return work();
 }
 
 }  // namespace tarnel

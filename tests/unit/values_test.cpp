@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "interpreter/http/http.h"
 #include "interpreter/values/value.h"
 
 namespace tarnel {
@@ -86,6 +87,30 @@ TEST(Conversions, TruncateSaturateAndKeepLowBits) {
     EXPECT_EQ(to_uint8(Value::number(300)), 44);
     EXPECT_EQ(to_uint8(Value::number(-1)), 255);
     EXPECT_FALSE(to_double(Value::string("1")).has_value());
+}
+
+// Far deeper than any native stack allows one frame per level (the test runs on an ordinary
+// thread): printing, debug forms, JSON and freeing must not recurse.
+TEST(DeepNesting, PrintsAndFreesWithoutRecursion) {
+    constexpr int kDepth = 200000;
+    Value nested = Value::array({});
+    for (int i = 0; i < kDepth; ++i) {
+        if (i % 2 == 0) {
+            nested = Value::array({std::move(nested)});
+        } else {
+            DictMap map;
+            map.emplace("k", std::move(nested));
+            nested = Value::dict(std::move(map));
+        }
+    }
+    const std::string text = display_string(nested);
+    EXPECT_EQ(text.size(), 7u * kDepth / 2 + 2);  // "[]" and "{k: }" alternate
+    EXPECT_EQ(text.substr(0, 8), "{k: [{k:");
+    EXPECT_EQ(debug_string(nested).substr(0, 24), "Dict({\"k\": Array([Dict({");
+    EXPECT_EQ(to_json(nested).substr(0, 11), "{\"k\":[{\"k\":");
+    Value shared = nested;  // freeing one holder leaves the other intact
+    nested = Value();
+    EXPECT_EQ(display_string(shared).size(), text.size());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Array builtins. Each returns a new array; the argument is a copy the builtin owns, so when
 // no variable shares its payload any more the work happens in place. That keeps
-// `items = push(items, x)` amortized O(1) once the caller hands over its only reference.
+// `items = push(items, x)` amortized O(1) once the caller hands over its only reference. The
+// argument is updated where it lies, never moved out first: if memory runs out, the caller
+// still has it and can give it back to the variable.
 #include <algorithm>
 #include <utility>
 
@@ -10,9 +12,8 @@ namespace tarnel {
 
 Value builtin_push(Args args) {
     if (args.size() < 2 || !args[0].is(ValueKind::Array)) return Value::null();
-    Value array = std::move(args[0]);
-    array.mutable_array().push_back(std::move(args[1]));  // copies the items only when shared
-    return array;
+    args[0].mutable_array().push_back(std::move(args[1]));  // copies the items only when shared
+    return std::move(args[0]);
 }
 
 Value builtin_pop(Args args) {
@@ -23,11 +24,11 @@ Value builtin_pop(Args args) {
 
 Value builtin_reverse(Args args) {
     if (args.empty() || !args[0].is(ValueKind::Array)) return Value::null();
-    Value array = std::move(args[0]);
+    Value& array = args[0];
     if (array.is_unshared()) {
         ValueList& items = array.mutable_array();
         std::reverse(items.begin(), items.end());
-        return array;
+        return std::move(array);
     }
     // Shared: build the reversed copy directly rather than copying and then reversing.
     const ValueList& items = array.as_array();

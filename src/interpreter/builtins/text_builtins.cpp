@@ -46,7 +46,7 @@ enum class CaseMapping { Upper, Lower };
 
 Value map_case(Args args, CaseMapping mapping) {
     if (args.empty() || !args[0].is(ValueKind::String)) return Value::null();
-    Value text = std::move(args[0]);
+    Value& text = args[0];  // updated where it lies (see array_builtins.cpp)
     if (is_ascii(text.as_string())) {
         // Within ASCII the root locale's full mappings are exactly A-Z <-> a-z; mapping in
         // place reuses the payload when nothing else holds it.
@@ -55,7 +55,7 @@ Value map_case(Args args, CaseMapping mapping) {
                 c = static_cast<char>(c ^ 0x20);
             }
         }
-        return text;
+        return std::move(text);
     }
     const std::string& source = text.as_string();
     icu::UnicodeString units = icu::UnicodeString::fromUTF8(

@@ -3,12 +3,14 @@
 #include <charconv>
 
 #include "interpreter/http/http.h"
+#include "interpreter/values/value_walk.h"
 
 namespace tarnel {
 
 namespace {
 
-void append_json(std::string& out, const Value& value) {
+// The JSON text of a value that holds no other values.
+void append_json_leaf(std::string& out, const Value& value) {
     switch (value.kind()) {
         case ValueKind::Number: {
             char digits[24];
@@ -27,42 +29,33 @@ void append_json(std::string& out, const Value& value) {
         case ValueKind::Boolean:
             out += value.as_boolean() ? "true" : "false";
             return;
-        case ValueKind::Array: {
-            out += '[';
-            bool first = true;
-            for (const Value& item : value.as_array()) {
-                if (!first) out += ',';
-                first = false;
-                append_json(out, item);
-            }
-            out += ']';
-            return;
-        }
-        case ValueKind::Dict: {
-            out += '{';
-            bool first = true;
-            for (const auto& [key, item] : value.as_dict()) {
-                if (!first) out += ',';
-                first = false;
-                out += '"';
-                out += key;
-                out += "\":";
-                append_json(out, item);
-            }
-            out += '}';
-            return;
-        }
         default:
             out += "null";
             return;
     }
 }
 
+struct JsonWriter {
+    std::string& out;
+    void leaf(const Value& value) { append_json_leaf(out, value); }
+    void open_array() { out += '['; }
+    void close_array() { out += ']'; }
+    void open_dict() { out += '{'; }
+    void close_dict() { out += '}'; }
+    void separator() { out += ','; }
+    void key(const std::string& text) {
+        out += '"';
+        out += text;
+        out += "\":";
+    }
+};
+
 }  // namespace
 
 std::string to_json(const Value& value) {
     std::string out;
-    append_json(out, value);
+    JsonWriter writer{out};
+    walk_value(value, writer);
     return out;
 }
 

@@ -106,17 +106,44 @@ TriangleShape Value::as_triangle() const {
     return {f[0], f[1], f[2], f[3], f[4], f[5]};
 }
 
+void Value::release_into(detail::ContainerPayload*& dead) noexcept {
+    if (is_container() && bits_.object->refs == 1) {
+        auto* container = static_cast<detail::ContainerPayload*>(bits_.object);
+        container->next_dead = dead;
+        dead = container;
+        kind_ = ValueKind::Null;
+        return;
+    }
+    release();
+    kind_ = ValueKind::Null;
+}
+
+void Value::free_containers(detail::ContainerPayload* dead) noexcept {
+    // Each container hands its own unshared containers to the queue before it is freed, so
+    // its element destructors never recurse.
+    while (dead != nullptr) {
+        detail::ContainerPayload* container = dead;
+        dead = container->next_dead;
+        if (container->is_array) {
+            auto* array = static_cast<detail::ArrayPayload*>(container);
+            for (Value& item : array->items) item.release_into(dead);
+            free_payload<detail::ArrayPayload>(array);
+        } else {
+            auto* dict = static_cast<detail::DictPayload*>(container);
+            for (auto& entry : dict->map) entry.second.release_into(dead);
+            free_payload<detail::DictPayload>(dict);
+        }
+    }
+}
+
 void Value::destroy() {
     detail::Payload* p = bits_.object;
     switch (kind_) {
         case ValueKind::String: case ValueKind::Error: case ValueKind::BuiltinFunction:
             free_payload<detail::TextPayload>(p);
             break;
-        case ValueKind::Array:
-            free_payload<detail::ArrayPayload>(p);
-            break;
-        case ValueKind::Dict:
-            free_payload<detail::DictPayload>(p);
+        case ValueKind::Array: case ValueKind::Dict:
+            free_containers(static_cast<detail::ContainerPayload*>(p));
             break;
         case ValueKind::Function:
             free_payload<detail::FunctionPayload>(p);

@@ -58,13 +58,22 @@ namespace detail {
 struct Payload {
     uint32_t refs = 1;
 };
+// Arrays and dictionaries may nest to any depth, so freeing them must not recurse: a container
+// whose last holder goes is queued through `next_dead` and freed one level at a time.
+struct ContainerPayload : Payload {
+    explicit ContainerPayload(bool array) : is_array(array) {}
+    ContainerPayload* next_dead = nullptr;
+    const bool is_array;
+};
 struct TextPayload : Payload {  // String, BuiltinFunction name, Error message
     std::string text;
 };
-struct ArrayPayload : Payload {
+struct ArrayPayload : ContainerPayload {
+    ArrayPayload() : ContainerPayload(true) {}
     ValueList items;
 };
-struct DictPayload : Payload {
+struct DictPayload : ContainerPayload {
+    DictPayload() : ContainerPayload(false) {}
     DictMap map;
 };
 struct FunctionPayload : Payload {
@@ -169,6 +178,11 @@ private:
         if (has_payload() && --bits_.object->refs == 0) [[unlikely]] destroy();
     }
     void destroy();  // frees the payload; out of line, it is the cold path
+    bool is_container() const { return kind_ == ValueKind::Array || kind_ == ValueKind::Dict; }
+    // If this is the last holder of a container, hands the payload over to `dead` (see
+    // ContainerPayload) and becomes Null; otherwise releases normally.
+    void release_into(detail::ContainerPayload*& dead) noexcept;
+    static void free_containers(detail::ContainerPayload* dead) noexcept;
     void separate();  // gives this Value its own copy of a shared payload
     detail::TextPayload* text_payload() const { return static_cast<detail::TextPayload*>(bits_.object); }
     const int32_t* shape_fields() const { return static_cast<detail::ShapePayload*>(bits_.object)->f; }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "interpreter/values/value.h"
+#include "interpreter/values/value_walk.h"
 
 namespace tarnel {
 
@@ -51,7 +52,10 @@ std::string format_float(double value) {
     return out;
 }
 
-void append_display(std::string& out, const Value& value) {
+namespace {
+
+// The printed form of a value that holds no other values.
+void append_display_leaf(std::string& out, const Value& value) {
     switch (value.kind()) {
         case ValueKind::Number: {
             char buffer[24];
@@ -68,30 +72,8 @@ void append_display(std::string& out, const Value& value) {
         case ValueKind::Boolean:
             out += value.as_boolean() ? "true" : "false";
             break;
-        case ValueKind::Array: {
-            out += '[';
-            bool first = true;
-            for (const Value& item : value.as_array()) {
-                if (!first) out += ", ";
-                first = false;
-                append_display(out, item);
-            }
-            out += ']';
-            break;
-        }
-        case ValueKind::Dict: {
-            out += '{';
-            bool first = true;
-            for (const auto& [key, item] : value.as_dict()) {
-                if (!first) out += ", ";
-                first = false;
-                out += key;
-                out += ": ";
-                append_display(out, item);
-            }
-            out += '}';
-            break;
-        }
+        case ValueKind::Array: case ValueKind::Dict:
+            break;  // containers are walked by append_display
         case ValueKind::Function:
             out += "<function>";
             break;
@@ -135,6 +117,27 @@ void append_display(std::string& out, const Value& value) {
     }
 }
 
+struct DisplayWriter {
+    std::string& out;
+    void leaf(const Value& value) { append_display_leaf(out, value); }
+    void open_array() { out += '['; }
+    void close_array() { out += ']'; }
+    void open_dict() { out += '{'; }
+    void close_dict() { out += '}'; }
+    void separator() { out += ", "; }
+    void key(const std::string& text) {
+        out += text;
+        out += ": ";
+    }
+};
+
+}  // namespace
+
+void append_display(std::string& out, const Value& value) {
+    DisplayWriter writer{out};
+    walk_value(value, writer);
+}
+
 std::string display_string(const Value& value) {
     if (value.is(ValueKind::String)) return value.as_string();
     std::string out;
@@ -143,8 +146,6 @@ std::string display_string(const Value& value) {
 }
 
 namespace {
-
-void append_debug(std::string& out, const Value& value);
 
 void append_record(std::string& out, std::string_view name,
                    std::initializer_list<std::pair<std::string_view, int64_t>> fields) {
@@ -161,7 +162,8 @@ void append_record(std::string& out, std::string_view name,
     out += " }";
 }
 
-void append_debug(std::string& out, const Value& value) {
+// The debug form of a value that holds no other values.
+void append_debug_leaf(std::string& out, const Value& value) {
     switch (value.kind()) {
         case ValueKind::Number:
             out += "Number(" + std::to_string(value.as_number()) + ")";
@@ -175,30 +177,8 @@ void append_debug(std::string& out, const Value& value) {
         case ValueKind::Boolean:
             out += value.as_boolean() ? "Boolean(true)" : "Boolean(false)";
             break;
-        case ValueKind::Array: {
-            out += "Array([";
-            bool first = true;
-            for (const Value& item : value.as_array()) {
-                if (!first) out += ", ";
-                first = false;
-                append_debug(out, item);
-            }
-            out += "])";
-            break;
-        }
-        case ValueKind::Dict: {
-            out += "Dict({";
-            bool first = true;
-            for (const auto& [key, item] : value.as_dict()) {
-                if (!first) out += ", ";
-                first = false;
-                out += debug_quote(key);
-                out += ": ";
-                append_debug(out, item);
-            }
-            out += "})";
-            break;
-        }
+        case ValueKind::Array: case ValueKind::Dict:
+            break;  // containers are walked by debug_string
         case ValueKind::Function: {
             const FunctionDef& def = *value.as_function();
             out += "Function { params: [";
@@ -247,11 +227,26 @@ void append_debug(std::string& out, const Value& value) {
     }
 }
 
+struct DebugWriter {
+    std::string& out;
+    void leaf(const Value& value) { append_debug_leaf(out, value); }
+    void open_array() { out += "Array(["; }
+    void close_array() { out += "])"; }
+    void open_dict() { out += "Dict({"; }
+    void close_dict() { out += "})"; }
+    void separator() { out += ", "; }
+    void key(const std::string& text) {
+        out += debug_quote(text);
+        out += ": ";
+    }
+};
+
 }  // namespace
 
 std::string debug_string(const Value& value) {
     std::string out;
-    append_debug(out, value);
+    DebugWriter writer{out};
+    walk_value(value, writer);
     return out;
 }
 
