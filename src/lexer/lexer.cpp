@@ -2,6 +2,7 @@
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 #include <charconv>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -31,47 +32,50 @@ bool is_identifier_continue(int32_t cp) {
     return type == U_DECIMAL_DIGIT_NUMBER || type == U_LETTER_NUMBER || type == U_OTHER_NUMBER;
 }
 
-// The keyword kind for `word`, or Identifier.
-TokenKind keyword_kind(std::string_view word) {
-    using K = TokenKind;
-    switch (word.size()) {
-        case 2:
-            if (word == "if") return K::If;
-            if (word == "in") return K::In;
-            if (word == "or") return K::Or;
-            if (word == "as") return K::As;
-            break;
-        case 3:
-            if (word == "let") return K::Let;
-            if (word == "def") return K::Def;
-            if (word == "for") return K::For;
-            if (word == "and") return K::And;
-            if (word == "not") return K::Not;
-            if (word == "try") return K::Try;
-            if (word == "use") return K::Use;
-            break;
-        case 4:
-            if (word == "else") return K::Else;
-            if (word == "true") return K::True;
-            break;
-        case 5:
-            if (word == "while") return K::While;
-            if (word == "break") return K::Break;
-            if (word == "false") return K::False;
-            if (word == "match") return K::Match;
-            if (word == "catch") return K::Catch;
-            break;
-        case 6:
-            if (word == "return") return K::Return;
-            if (word == "global") return K::Global;
-            break;
-        case 8:
-            if (word == "continue") return K::Continue;
-            break;
-        default:
-            break;
+// The keywords by length, each with its kind, made from the token list.
+struct Keyword {
+    std::string_view word;
+    TokenKind kind;
+};
+constexpr size_t kLongestKeyword = 8;
+
+constexpr auto kKeywordsByLength = [] {
+    constexpr Keyword all[] = {
+#define TARNEL_KEYWORD(kind, spelling) {spelling, TokenKind::kind},
+        TARNEL_TOKEN_KINDS(TARNEL_KEYWORD)
+#undef TARNEL_KEYWORD
+    };
+    std::array<Keyword, 21> sorted{};
+    size_t count = 0;
+    for (size_t length = 1; length <= kLongestKeyword; ++length) {
+        for (const Keyword& keyword : all) {
+            const bool is_word = !keyword.word.empty() && keyword.word[0] >= 'a' && keyword.word[0] <= 'z';
+            if (is_word && keyword.word.size() == length) sorted[count++] = keyword;
+        }
     }
-    return K::Identifier;
+    return sorted;
+}();
+
+// kFirstOfLength[n]: the index of the first keyword of length n or more.
+constexpr auto kFirstOfLength = [] {
+    std::array<size_t, kLongestKeyword + 2> first{};
+    for (size_t length = 0; length < first.size(); ++length) {
+        size_t i = 0;
+        while (i < kKeywordsByLength.size() && kKeywordsByLength[i].word.size() < length) ++i;
+        first[length] = i;
+    }
+    return first;
+}();
+
+// The keyword kind for `word`, or Identifier. Only the keywords of the word's length are
+// compared.
+TokenKind keyword_kind(std::string_view word) {
+    const size_t length = word.size();
+    if (length > kLongestKeyword) return TokenKind::Identifier;
+    for (size_t i = kFirstOfLength[length]; i < kFirstOfLength[length + 1]; ++i) {
+        if (kKeywordsByLength[i].word == word) return kKeywordsByLength[i].kind;
+    }
+    return TokenKind::Identifier;
 }
 
 class Lexer {

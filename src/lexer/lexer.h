@@ -6,18 +6,19 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "lexer/token_kinds.h"
+
 namespace tarnel {
 
 enum class TokenKind : uint8_t {
-    Let, Def, Return, If, Else, While, For, In, Break, Continue, True, False, And, Or, Not,
-    Match, Try, Catch, Global, Identifier, Number, Float, String, Plus, Minus, Star, Slash,
-    Percent, Power, Assign, PlusAssign, MinusAssign, StarAssign, SlashAssign, Equal, NotEqual,
-    Less, Greater, LessEqual, GreaterEqual, LParen, RParen, LBrace, RBrace, LBracket, RBracket,
-    Comma, Colon, Semicolon, Arrow, FatArrow, Dot, Question, Use, As, Eof,
+#define TARNEL_TOKEN_ENUM(kind, spelling) kind,
+    TARNEL_TOKEN_KINDS(TARNEL_TOKEN_ENUM)
+#undef TARNEL_TOKEN_ENUM
 };
 
 // Four kinds carry a payload: Identifier and String use `text`, Number uses `number`,
@@ -36,6 +37,9 @@ struct Token {
 
 // The variant name of a kind as the system shows it ("PlusAssign", "EOF").
 std::string_view token_kind_name(TokenKind kind);
+
+// The 21 keywords (let, def, ...), in token-kind order.
+std::span<const std::string_view> keywords();
 
 // Debug text of a token: the kind name, with the payload for payload kinds (Identifier("x")).
 std::string debug_text(const Token& token);

@@ -7,17 +7,30 @@ namespace tarnel {
 
 namespace {
 
-constexpr std::array<std::string_view, 56> kKindNames = {
-    "Let",      "Def",      "Return",     "If",          "Else",         "While",       "For",
-    "In",       "Break",    "Continue",   "True",        "False",        "And",         "Or",
-    "Not",      "Match",    "Try",        "Catch",       "Global",       "Identifier",  "Number",
-    "Float",    "String",   "Plus",       "Minus",       "Star",         "Slash",       "Percent",
-    "Power",    "Assign",   "PlusAssign", "MinusAssign", "StarAssign",   "SlashAssign", "Equal",
-    "NotEqual", "Less",     "Greater",    "LessEqual",   "GreaterEqual", "LParen",      "RParen",
-    "LBrace",   "RBrace",   "LBracket",   "RBracket",    "Comma",        "Colon",       "Semicolon",
-    "Arrow",    "FatArrow", "Dot",        "Question",    "Use",          "As",          "EOF",
+constexpr std::string_view kKindNames[] = {
+#define TARNEL_TOKEN_NAME(kind, spelling) #kind,
+    TARNEL_TOKEN_KINDS(TARNEL_TOKEN_NAME)
+#undef TARNEL_TOKEN_NAME
 };
-static_assert(static_cast<size_t>(TokenKind::Eof) + 1 == kKindNames.size());
+static_assert(static_cast<size_t>(TokenKind::Eof) + 1 == std::size(kKindNames));
+
+constexpr bool is_word(std::string_view spelling) {
+    return !spelling.empty() && spelling[0] >= 'a' && spelling[0] <= 'z';
+}
+
+constexpr auto kKeywords = [] {
+    constexpr std::string_view spellings[] = {
+#define TARNEL_TOKEN_SPELLING(kind, spelling) spelling,
+        TARNEL_TOKEN_KINDS(TARNEL_TOKEN_SPELLING)
+#undef TARNEL_TOKEN_SPELLING
+    };
+    std::array<std::string_view, 21> words{};
+    size_t count = 0;
+    for (std::string_view spelling : spellings) {
+        if (is_word(spelling)) words[count++] = spelling;
+    }
+    return words;
+}();
 
 }  // namespace
 
@@ -37,9 +50,12 @@ bool Token::operator==(const Token& other) const {
 }
 
 std::string_view token_kind_name(TokenKind kind) {
+    if (kind == TokenKind::Eof) return "EOF";  // the one name spelled unlike its enumerator
     auto index = static_cast<size_t>(kind);
-    return index < kKindNames.size() ? kKindNames[index] : std::string_view("EOF");
+    return index < std::size(kKindNames) ? kKindNames[index] : std::string_view("EOF");
 }
+
+std::span<const std::string_view> keywords() { return kKeywords; }
 
 std::string debug_text(const Token& token) {
     std::string out(token_kind_name(token.kind));

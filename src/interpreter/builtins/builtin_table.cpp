@@ -1,8 +1,9 @@
 // The builtin table and its dispatcher.
 //
-// A builtin's id is its index in kTable. The table is ordered by name length, so a lookup
+// A builtin's id is its index in kTable, the builtin list ordered by name length, so a lookup
 // only compares the few names of the right length (3 to 13 characters); rejecting a name costs
 // one bounds check and at most a handful of comparisons, and never allocates.
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -24,53 +25,37 @@ Value plain(Args args, GraphicsState&) {
 struct Entry {
     std::string_view name;
     Handler handler;
+    int min_args;
 };
 
-constexpr std::array kTable = {
-    Entry{"len", plain<builtin_len>},
-    Entry{"pop", plain<builtin_pop>},
-    Entry{"abs", plain<builtin_abs>},
-    Entry{"pow", plain<builtin_pow>},
-    Entry{"min", plain<builtin_min>},
-    Entry{"max", plain<builtin_max>},
-    Entry{"push", plain<builtin_push>},
-    Entry{"sqrt", plain<builtin_sqrt>},
-    Entry{"ceil", plain<builtin_ceil>},
-    Entry{"rect", plain<builtin_rect>},
-    Entry{"draw", builtin_draw},
-    Entry{"fill", builtin_fill},
-    Entry{"print", plain<builtin_print>},
-    Entry{"input", plain<builtin_input>},
-    Entry{"upper", plain<builtin_upper>},
-    Entry{"lower", plain<builtin_lower>},
-    Entry{"slice", plain<builtin_slice>},
-    Entry{"split", plain<builtin_split>},
-    Entry{"floor", plain<builtin_floor>},
-    Entry{"round", plain<builtin_round>},
-    Entry{"color", plain<builtin_color>},
-    Entry{"clear", builtin_clear},
-    Entry{"typeof", plain<builtin_typeof>},
-    Entry{"concat", plain<builtin_concat>},
-    Entry{"random", plain<builtin_random>},
-    Entry{"circle", plain<builtin_circle>},
-    Entry{"window", builtin_window},
-    Entry{"is_dict", plain<builtin_is_dict>},
-    Entry{"reverse", plain<builtin_reverse>},
-    Entry{"present", builtin_present},
-    Entry{"is_open", builtin_is_open},
-    Entry{"is_array", plain<builtin_is_array>},
-    Entry{"contains", plain<builtin_contains>},
-    Entry{"triangle", plain<builtin_triangle>},
-    Entry{"is_number", plain<builtin_is_number>},
-    Entry{"is_string", plain<builtin_is_string>},
-    Entry{"random_range", plain<builtin_random_range>},
-    Entry{"window_width", builtin_window_width},
-    Entry{"window_height", builtin_window_height},
+// The list in its own order (builtin_list), and sorted by name length for the lookup.
+constexpr Entry kListed[] = {
+#define TARNEL_PLAIN_ENTRY(name, minimum) Entry{#name, plain<builtin_##name>, minimum},
+#define TARNEL_WINDOW_ENTRY(name, minimum) Entry{#name, builtin_##name, minimum},
+    TARNEL_BUILTINS(TARNEL_PLAIN_ENTRY, TARNEL_WINDOW_ENTRY)
+#undef TARNEL_PLAIN_ENTRY
+#undef TARNEL_WINDOW_ENTRY
 };
-
-static_assert(kTable.size() == 39);
+static_assert(std::size(kListed) == 39);
 
 constexpr size_t kMaxNameLength = 13;
+
+constexpr auto kTable = [] {
+    std::array<Entry, std::size(kListed)> table{};
+    size_t count = 0;
+    for (size_t length = 1; length <= kMaxNameLength; ++length) {
+        for (const Entry& entry : kListed) {
+            if (entry.name.size() == length) table[count++] = entry;
+        }
+    }
+    return table;
+}();
+
+constexpr auto kInfo = [] {
+    std::array<BuiltinInfo, std::size(kListed)> info{};
+    for (size_t i = 0; i < info.size(); ++i) info[i] = {kListed[i].name, kListed[i].min_args};
+    return info;
+}();
 
 // kFirstOfLength[n] is the index of the first name of length n or more; names of length n are
 // therefore kFirstOfLength[n] .. kFirstOfLength[n + 1].
@@ -85,15 +70,13 @@ constexpr auto kFirstOfLength = [] {
     return first;
 }();
 
-constexpr bool sorted_by_length() {
-    for (size_t i = 1; i < kTable.size(); ++i) {
-        if (kTable[i - 1].name.size() > kTable[i].name.size()) return false;
-    }
-    return kTable.back().name.size() <= kMaxNameLength;
-}
-static_assert(sorted_by_length(), "find_builtin relies on the table being ordered by length");
+static_assert(std::all_of(std::begin(kListed), std::end(kListed),
+                          [](const Entry& entry) { return entry.name.size() <= kMaxNameLength; }),
+              "every builtin must fit the table");
 
 }  // namespace
+
+std::span<const BuiltinInfo> builtin_list() { return kInfo; }
 
 BuiltinId find_builtin(std::string_view name) {
     const size_t length = name.size();

@@ -16,6 +16,18 @@
 
 #include "interpreter/values/value.h"
 
+// The sixteen functions of the "sdl2." module, in the order of its export table: the one list
+// from which the dispatcher's names and the list of names (shell completion, the checker, the
+// editor files) are made. X(Enumerator, short_name, fewest arguments with a meaning).
+#define TARNEL_GRAPHICS_FUNCTIONS(X)                                                             \
+    X(Init, init, 0) X(CreateWindow, create_window, 3) X(DestroyWindow, destroy_window, 0)       \
+    X(SetWindowTitle, set_window_title, 2) X(ClearScreen, clear_screen, 0)                      \
+    X(RenderPresent, render_present, 0) X(SetDrawColor, set_draw_color, 3)                      \
+    X(DrawPoint, draw_point, 2) X(DrawLine, draw_line, 4) X(DrawRect, draw_rect, 4)             \
+    X(FillRect, fill_rect, 4) X(DrawCircle, draw_circle, 3) X(FillCircle, fill_circle, 3)       \
+    X(GetWindowWidth, get_window_width, 0) X(GetWindowHeight, get_window_height, 0)             \
+    X(IsWindowOpen, is_window_open, 0)
+
 namespace tarnel {
 
 class GraphicsState {

@@ -9,30 +9,16 @@ namespace tarnel {
 namespace {
 
 enum class Function {
-    Init,
-    CreateWindow,
-    DestroyWindow,
-    SetWindowTitle,
-    ClearScreen,
-    RenderPresent,
-    SetDrawColor,
-    DrawPoint,
-    DrawLine,
-    DrawRect,
-    FillRect,
-    DrawCircle,
-    FillCircle,
-    GetWindowWidth,
-    GetWindowHeight,
-    IsWindowOpen,
+#define TARNEL_GRAPHICS_ENUM(enumerator, name, minimum) enumerator,
+    TARNEL_GRAPHICS_FUNCTIONS(TARNEL_GRAPHICS_ENUM)
+#undef TARNEL_GRAPHICS_ENUM
 };
 
 // In the order of Function, which is the order of the module's export table.
-constexpr std::array<std::string_view, 16> kNames = {
-    "init",         "create_window",    "destroy_window",    "set_window_title",
-    "clear_screen", "render_present",   "set_draw_color",    "draw_point",
-    "draw_line",    "draw_rect",        "fill_rect",         "draw_circle",
-    "fill_circle",  "get_window_width", "get_window_height", "is_window_open",
+constexpr std::string_view kNames[] = {
+#define TARNEL_GRAPHICS_NAME(enumerator, name, minimum) #name,
+    TARNEL_GRAPHICS_FUNCTIONS(TARNEL_GRAPHICS_NAME)
+#undef TARNEL_GRAPHICS_NAME
 };
 
 constexpr std::string_view kPrefix = "sdl2.";
@@ -40,7 +26,7 @@ constexpr std::string_view kPrefix = "sdl2.";
 std::optional<Function> find_function(std::string_view qualified_name) {
     if (!qualified_name.starts_with(kPrefix)) return std::nullopt;
     const std::string_view name = qualified_name.substr(kPrefix.size());
-    for (size_t i = 0; i < kNames.size(); ++i) {
+    for (size_t i = 0; i < std::size(kNames); ++i) {
         if (kNames[i] == name) return static_cast<Function>(i);
     }
     return std::nullopt;
