@@ -1,4 +1,4 @@
-// Expression evaluation and the operator table.
+// Expression evaluation.
 #include <cmath>
 
 #include "interpreter/interpreter_state.h"
@@ -6,93 +6,6 @@
 namespace tarnel {
 
 namespace {
-
-constexpr double kFloatTolerance = 2.220446049250313e-16;
-
-int64_t wrap(uint64_t bits) { return static_cast<int64_t>(bits); }
-
-Value number_operator(int64_t a, TokenKind op, int64_t b) {
-    auto ua = static_cast<uint64_t>(a);
-    auto ub = static_cast<uint64_t>(b);
-    switch (op) {
-        case TokenKind::Plus: return Value::number(wrap(ua + ub));
-        case TokenKind::Minus: return Value::number(wrap(ua - ub));
-        case TokenKind::Star: return Value::number(wrap(ua * ub));
-        case TokenKind::Slash:
-            if (b == 0) return Value::number(0);  // reported by operate()
-            if (b == -1) return Value::number(wrap(0 - ua));  // INT64_MIN / -1 wraps
-            return Value::number(a / b);
-        case TokenKind::Percent:
-            if (b == 0) return Value::number(0);
-            if (b == -1) return Value::number(0);
-            return Value::number(a % b);
-        case TokenKind::Power: {
-            // Exponent: the low 32 bits, unsigned; wrap-around multiplication.
-            auto exponent = static_cast<uint32_t>(ub);
-            uint64_t result = 1;
-            uint64_t base = ua;
-            while (exponent != 0) {
-                if (exponent & 1) result *= base;
-                base *= base;
-                exponent >>= 1;
-            }
-            return Value::number(wrap(result));
-        }
-        case TokenKind::Equal: return Value::boolean(a == b);
-        case TokenKind::NotEqual: return Value::boolean(a != b);
-        case TokenKind::Less: return Value::boolean(a < b);
-        case TokenKind::Greater: return Value::boolean(a > b);
-        case TokenKind::LessEqual: return Value::boolean(a <= b);
-        case TokenKind::GreaterEqual: return Value::boolean(a >= b);
-        default: return Value();
-    }
-}
-
-Value float_operator(double a, TokenKind op, double b) {
-    switch (op) {
-        case TokenKind::Plus: return Value::real(a + b);
-        case TokenKind::Minus: return Value::real(a - b);
-        case TokenKind::Star: return Value::real(a * b);
-        case TokenKind::Slash: return Value::real(a / b);
-        case TokenKind::Percent: return Value::real(std::fmod(a, b));
-        case TokenKind::Power: return Value::real(std::pow(a, b));
-        case TokenKind::Equal: {
-            double difference = std::fabs(a - b);
-            return Value::boolean(difference < kFloatTolerance);  // false for NaN
-        }
-        case TokenKind::NotEqual: {
-            double difference = std::fabs(a - b);
-            return Value::boolean(difference >= kFloatTolerance);  // false for NaN
-        }
-        case TokenKind::Less: return Value::boolean(a < b);
-        case TokenKind::Greater: return Value::boolean(a > b);
-        case TokenKind::LessEqual: return Value::boolean(a <= b);
-        case TokenKind::GreaterEqual: return Value::boolean(a >= b);
-        default: return Value();
-    }
-}
-
-Value string_operator(Value left, TokenKind op, const Value& right) {
-    switch (op) {
-        case TokenKind::Plus:
-            // Appends in place when the left payload is not shared.
-            left.mutable_string() += right.as_string();
-            return left;
-        case TokenKind::Equal: return Value::boolean(left.as_string() == right.as_string());
-        case TokenKind::NotEqual: return Value::boolean(left.as_string() != right.as_string());
-        default: return Value();
-    }
-}
-
-Value boolean_operator(bool a, TokenKind op, bool b) {
-    switch (op) {
-        case TokenKind::And: return Value::boolean(a && b);
-        case TokenKind::Or: return Value::boolean(a || b);
-        case TokenKind::Equal: return Value::boolean(a == b);
-        case TokenKind::NotEqual: return Value::boolean(a != b);
-        default: return Value();
-    }
-}
 
 Value index_value(const Value& object, const Value& index) {
     if (object.is(ValueKind::Array) && index.is(ValueKind::Number)) {
@@ -105,17 +18,6 @@ Value index_value(const Value& object, const Value& index) {
         const DictMap& map = object.as_dict();
         auto found = map.find(index.as_string());
         return found == map.end() ? Value() : found->second;
-    }
-    return Value();
-}
-
-Value unary(TokenKind op, const Value& operand) {
-    if (op == TokenKind::Not) return Value::boolean(!is_truthy(operand));
-    if (op == TokenKind::Minus) {
-        if (operand.is(ValueKind::Number)) {
-            return Value::number(wrap(0 - static_cast<uint64_t>(operand.as_number())));
-        }
-        if (operand.is(ValueKind::Float)) return Value::real(-operand.as_float());
     }
     return Value();
 }
@@ -154,7 +56,7 @@ inline const Value& operand(Interpreter& interp, const Expr& expr, Value& scratc
 // Both operands are evaluated: numbers take the direct path, everything else the full table.
 // A temporary `left` is moved on, so that an unshared string is appended to in place.
 template <typename Left>
-Value combine(Interpreter& interp, Left&& left, TokenKind op, const Value& right) {
+Value combine(Interpreter& interp, Left&& left, BinaryOperator op, const Value& right) {
     if (left.kind() == right.kind()) {
         if (left.is(ValueKind::Number)) {
             if (right.as_number() == 0) [[unlikely]] return operate(interp, left, op, right);
@@ -166,7 +68,7 @@ Value combine(Interpreter& interp, Left&& left, TokenKind op, const Value& right
 }
 
 [[gnu::noinline]] Value binary(Interpreter& interp, const BinaryOpExpr& node) {
-    const TokenKind op = node.op.kind;
+    const BinaryOperator op = node.op;
     if (!is_pure_leaf(*node.right)) {
         Value left = evaluate(interp, *node.left);
         Value right = evaluate(interp, *node.right);
@@ -205,23 +107,9 @@ Value combine(Interpreter& interp, Left&& left, TokenKind op, const Value& right
 
 }  // namespace
 
-Value operate(Interpreter& interp, Value left, TokenKind op, const Value& right) {
-    if ((op == TokenKind::Slash || op == TokenKind::Percent) && left.is(ValueKind::Number) &&
-        right.is(ValueKind::Number) && right.as_number() == 0) {
-        interp.report("Error: division by zero\n");
-    }
+Value operate(Interpreter& interp, Value left, BinaryOperator op, const Value& right) {
+    if (divides_by_zero(left, op, right)) interp.report("Error: division by zero\n");
     return apply_operator(std::move(left), op, right);
-}
-
-Value apply_operator(Value left, TokenKind op, Value right) {
-    if (left.kind() != right.kind()) return Value();
-    switch (left.kind()) {
-        case ValueKind::Number: return number_operator(left.as_number(), op, right.as_number());
-        case ValueKind::Float: return float_operator(left.as_float(), op, right.as_float());
-        case ValueKind::String: return string_operator(std::move(left), op, right);
-        case ValueKind::Boolean: return boolean_operator(left.as_boolean(), op, right.as_boolean());
-        default: return Value();
-    }
 }
 
 Value make_range(const Value& start, const Value& end) {
@@ -244,7 +132,7 @@ namespace {
 // (the most frequent nodes) then cost no more than a short call.
 [[gnu::noinline]] Value evaluate_unary(Interpreter& interp, const UnaryOpExpr& node) {
     Value scratch;
-    return unary(node.op.kind, operand(interp, *node.operand, scratch));
+    return apply_unary(node.op, operand(interp, *node.operand, scratch));
 }
 
 [[gnu::noinline]] Value evaluate_array(Interpreter& interp, const ArrayExpr& node) {

@@ -9,16 +9,6 @@ namespace tarnel {
 
 namespace {
 
-constexpr double kFloatTolerance = 2.220446049250313e-16;
-
-TokenKind arithmetic_of(TokenKind compound) {
-    switch (compound) {
-        case TokenKind::PlusAssign: return TokenKind::Plus;
-        case TokenKind::MinusAssign: return TokenKind::Minus;
-        case TokenKind::StarAssign: return TokenKind::Star;
-        default: return TokenKind::Slash;
-    }
-}
 
 // name = value. Two shapes update in place instead of copying the whole payload:
 // name = name + text, and name = builtin(name, ...) (push, for one). Between the end of the
@@ -27,7 +17,7 @@ TokenKind arithmetic_of(TokenKind compound) {
 [[gnu::noinline]] void assign(Interpreter& interp, Symbol symbol, const Expr& value_expr) {
     if (value_expr.kind == ExprKind::BinaryOp) {
         const auto& node = static_cast<const BinaryOpExpr&>(value_expr);
-        if (node.op.kind == TokenKind::Plus && node.left->kind == ExprKind::Identifier &&
+        if (node.op == BinaryOperator::Plus && node.left->kind == ExprKind::Identifier &&
             static_cast<const IdentifierExpr&>(*node.left).symbol == symbol) {
             Value left = interp.get_variable(symbol);
             Value right = evaluate(interp, *node.right);
@@ -38,7 +28,7 @@ TokenKind arithmetic_of(TokenKind compound) {
                 interp.set_variable(symbol, std::move(left));
                 return;
             }
-            interp.set_variable(symbol, operate(interp, std::move(left), TokenKind::Plus, right));
+            interp.set_variable(symbol, operate(interp, std::move(left), BinaryOperator::Plus, right));
             return;
         }
     } else if (value_expr.kind == ExprKind::Call) {
@@ -54,14 +44,14 @@ TokenKind arithmetic_of(TokenKind compound) {
     Value current = interp.get_variable(node.symbol);
     Value operand = evaluate(interp, *node.value);
     if (interp.abandoned()) return;  // an abandoned run assigns nothing
-    if (node.op.kind == TokenKind::PlusAssign && current.is(ValueKind::String) &&
+    if (node.op == BinaryOperator::Plus && current.is(ValueKind::String) &&
         operand.is(ValueKind::String)) {
         Value* lent = release_for_update(interp, node.symbol, current);
         update_lent(lent, &current, [&] { current.mutable_string() += operand.as_string(); });
         interp.set_variable(node.symbol, std::move(current));
         return;
     }
-    interp.set_variable(node.symbol, operate(interp, std::move(current), arithmetic_of(node.op.kind), operand));
+    interp.set_variable(node.symbol, operate(interp, std::move(current), node.op, operand));
 }
 
 [[gnu::noinline]] void run_for(Interpreter& interp, const ForStmt& node) {
@@ -146,17 +136,6 @@ Value* release_for_update(Interpreter& interp, Symbol symbol, const Value& value
     return slot;
 }
 
-bool values_match(const Value& value, const Value& pattern) {
-    if (value.kind() != pattern.kind()) return false;
-    switch (value.kind()) {
-        case ValueKind::Number: return value.as_number() == pattern.as_number();
-        case ValueKind::Float: return std::fabs(value.as_float() - pattern.as_float()) < kFloatTolerance;
-        case ValueKind::String: return value.as_string() == pattern.as_string();
-        case ValueKind::Boolean: return value.as_boolean() == pattern.as_boolean();
-        case ValueKind::Null: return true;
-        default: return false;
-    }
-}
 
 void execute_block(Interpreter& interp, const StmtList& statements) {
     for (const StmtPtr& statement : statements) {

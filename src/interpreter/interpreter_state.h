@@ -10,6 +10,7 @@
 
 #include "interpreter/graphics/graphics.h"
 #include "interpreter/interpreter.h"
+#include "interpreter/values/operators.h"
 #include "interpreter/values/value.h"
 #include "lexer/lexer.h"
 #include "parser/syntax_tree.h"
@@ -146,14 +147,11 @@ void trace(std::string_view message);
 void trace_call(std::string_view message);
 
 // The operator table plus the core's one message, for integer division by zero.
-Value operate(Interpreter& interp, Value left, TokenKind op, const Value& right);
+Value operate(Interpreter& interp, Value left, BinaryOperator op, const Value& right);
 
 Value evaluate(Interpreter& interp, const Expr& expr);
-// The operator table. Pure: integer division by zero gives 0 here, and operate() says so.
-Value apply_operator(Value left, TokenKind op, Value right);
 void execute(Interpreter& interp, const Stmt& stmt);
 void execute_block(Interpreter& interp, const StmtList& statements);
-bool values_match(const Value& value, const Value& pattern);
 // `assign_to`: the variable the call's result will be assigned to, if any (see execute.cpp).
 Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* assign_to = nullptr);
 // Drops the variable's own share of `value` when the variable's slot is about to be

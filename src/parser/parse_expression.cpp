@@ -29,7 +29,7 @@ void Parser::extend_chain(Parsed& left, TokenKind op, Parsed right) {
     const int height = std::max(left.height, right.height) + 1;
     if (height > kMaxTreeHeight) return;  // too high: the link is dropped (tokens consumed)
     left.expr =
-        std::make_unique<BinaryOpExpr>(std::move(left.expr), Token::of(op), std::move(right.expr));
+        std::make_unique<BinaryOpExpr>(std::move(left.expr), *binary_operator_of(op), std::move(right.expr));
     left.height = height;
 }
 
@@ -140,7 +140,8 @@ Parsed Parser::parse_prefix_operator(TokenKind op) {
 // Wraps `operand` in UnaryOp{op, operand}, unless the tree would become too high.
 Parsed Parser::make_unary(TokenKind op, Parsed operand) {
     if (operand.height + 1 > kMaxNesting) return operand;
-    return {std::make_unique<UnaryOpExpr>(Token::of(op), std::move(operand.expr)),
+    return {std::make_unique<UnaryOpExpr>(op == K::Not ? UnaryOperator::Not : UnaryOperator::Minus,
+                                          std::move(operand.expr)),
             operand.height + 1};
 }
 

@@ -281,12 +281,11 @@ StmtPtr Parser::parse_assign() {
 // compound_assign_stmt: NAME ('+=' | '-=' | '*=' | '/=') expression [';']
 StmtPtr Parser::parse_compound_assign() {
     auto [name, symbol] = take_name();
-    Token op = Token::of(kind());
+    const BinaryOperator op = *compound_operator_of(kind());  // the caller saw one of the four
     advance();
     Parsed value = parse_expression();
     optional_semicolon();
-    return std::make_unique<CompoundAssignStmt>(std::move(name), symbol, std::move(op),
-                                                std::move(value.expr));
+    return std::make_unique<CompoundAssignStmt>(std::move(name), symbol, op, std::move(value.expr));
 }
 
 // expression_stmt: expression [';']

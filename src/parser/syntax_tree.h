@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "lexer/lexer.h"
+#include "lexer/operators.h"
 
 namespace tarnel {
 
@@ -79,15 +80,15 @@ struct IdentifierExpr : Expr {
 };
 struct BinaryOpExpr : Expr {
     ExprPtr left;
-    Token op;
+    BinaryOperator op;
     ExprPtr right;
-    BinaryOpExpr(ExprPtr l, Token o, ExprPtr r)
-        : Expr(ExprKind::BinaryOp), left(std::move(l)), op(std::move(o)), right(std::move(r)) {}
+    BinaryOpExpr(ExprPtr l, BinaryOperator o, ExprPtr r)
+        : Expr(ExprKind::BinaryOp), left(std::move(l)), op(o), right(std::move(r)) {}
 };
 struct UnaryOpExpr : Expr {
-    Token op;
+    UnaryOperator op;
     ExprPtr operand;
-    UnaryOpExpr(Token o, ExprPtr e) : Expr(ExprKind::UnaryOp), op(std::move(o)), operand(std::move(e)) {}
+    UnaryOpExpr(UnaryOperator o, ExprPtr e) : Expr(ExprKind::UnaryOp), op(o), operand(std::move(e)) {}
 };
 
 // Who answers a call, as far as the name alone decides it.
@@ -163,11 +164,10 @@ struct AssignStmt : Stmt {
 struct CompoundAssignStmt : Stmt {
     std::string name;
     Symbol symbol;
-    Token op;  // PlusAssign, MinusAssign, StarAssign or SlashAssign
+    BinaryOperator op;  // the arithmetic: Plus for +=, Minus, Star or Slash
     ExprPtr value;
-    CompoundAssignStmt(std::string n, Symbol s, Token o, ExprPtr v)
-        : Stmt(StmtKind::CompoundAssign), name(std::move(n)), symbol(s), op(std::move(o)),
-          value(std::move(v)) {}
+    CompoundAssignStmt(std::string n, Symbol s, BinaryOperator o, ExprPtr v)
+        : Stmt(StmtKind::CompoundAssign), name(std::move(n)), symbol(s), op(o), value(std::move(v)) {}
 };
 
 // Parameters and body of a function, shared by the defining statement and every function

@@ -69,7 +69,7 @@ class DebugWriter {
                 out += "BinaryOp { left: ";
                 expr(*b.left);
                 out += ", op: ";
-                out += debug_text(b.op);
+                out += token_kind_name(token_of(b.op));
                 out += ", right: ";
                 expr(*b.right);
                 out += " }";
@@ -78,7 +78,7 @@ class DebugWriter {
             case ExprKind::UnaryOp: {
                 const auto& u = static_cast<const UnaryOpExpr&>(e);
                 out += "UnaryOp { op: ";
-                out += debug_text(u.op);
+                out += token_kind_name(token_of(u.op));
                 out += ", operand: ";
                 expr(*u.operand);
                 out += " }";
@@ -165,7 +165,7 @@ class DebugWriter {
                 out += "CompoundAssign { name: ";
                 quoted(c.name);
                 out += ", op: ";
-                out += debug_text(c.op);
+                out += token_kind_name(compound_token_of(c.op));
                 out += ", value: ";
                 expr(*c.value);
                 out += " }";

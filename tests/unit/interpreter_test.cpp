@@ -6,47 +6,6 @@
 namespace tarnel {
 namespace {
 
-Value op(Value a, TokenKind kind, Value b) { return apply_operator(std::move(a), kind, std::move(b)); }
-
-TEST(OperatorTable, IntegersWrapAndTruncate) {
-    EXPECT_EQ(op(Value::number(INT64_MAX), TokenKind::Plus, Value::number(1)).as_number(), INT64_MIN);
-    EXPECT_EQ(op(Value::number(-7), TokenKind::Slash, Value::number(2)).as_number(), -3);
-    EXPECT_EQ(op(Value::number(-7), TokenKind::Percent, Value::number(3)).as_number(), -1);
-    EXPECT_EQ(op(Value::number(INT64_MIN), TokenKind::Slash, Value::number(-1)).as_number(), INT64_MIN);
-    EXPECT_EQ(op(Value::number(INT64_MIN), TokenKind::Percent, Value::number(-1)).as_number(), 0);
-    EXPECT_EQ(op(Value::number(2), TokenKind::Power, Value::number(64)).as_number(), 0);
-    EXPECT_EQ(op(Value::number(3), TokenKind::Power, Value::number(-1)).as_number(),
-              op(Value::number(3), TokenKind::Power, Value::number(4294967295)).as_number());
-}
-
-TEST(OperatorTable, UnsupportedCombinationsGiveNull) {
-    EXPECT_TRUE(op(Value::number(1), TokenKind::Plus, Value::real(2)).is_null());
-    EXPECT_TRUE(op(Value(), TokenKind::Equal, Value()).is_null());
-    EXPECT_TRUE(op(Value::string("a"), TokenKind::Less, Value::string("b")).is_null());
-    EXPECT_TRUE(op(Value::number(1), TokenKind::And, Value::number(1)).is_null());
-    EXPECT_TRUE(op(Value::array({}), TokenKind::Equal, Value::array({})).is_null());
-    EXPECT_TRUE(op(Value::boolean(true), TokenKind::Less, Value::boolean(false)).is_null());
-}
-
-TEST(OperatorTable, FloatsAndStrings) {
-    EXPECT_TRUE(op(Value::real(0.1 + 0.2), TokenKind::Equal, Value::real(0.3)).as_boolean());
-    double nan = std::nan("");
-    EXPECT_FALSE(op(Value::real(nan), TokenKind::Equal, Value::real(nan)).as_boolean());
-    EXPECT_FALSE(op(Value::real(nan), TokenKind::NotEqual, Value::real(nan)).as_boolean());
-    EXPECT_EQ(op(Value::string("ab"), TokenKind::Plus, Value::string("cd")).as_string(), "abcd");
-    Value shared = Value::string("ab");
-    Value sum = op(shared, TokenKind::Plus, Value::string("c"));
-    EXPECT_EQ(shared.as_string(), "ab");  // the other holder is untouched
-    EXPECT_EQ(sum.as_string(), "abc");
-}
-
-TEST(MatchComparison, SameKindOnly) {
-    EXPECT_TRUE(values_match(Value::number(1), Value::number(1)));
-    EXPECT_FALSE(values_match(Value::number(1), Value::real(1)));
-    EXPECT_TRUE(values_match(Value(), Value()));
-    EXPECT_FALSE(values_match(Value::array({}), Value::array({})));
-}
-
 class Variables : public ::testing::Test {
 protected:
     std::shared_ptr<NameTable> names = std::make_shared<NameTable>();

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "interpreter/http/http.h"
+#include "interpreter/values/operators.h"
 #include "interpreter/values/value.h"
 
 namespace tarnel {
@@ -87,6 +88,47 @@ TEST(Conversions, TruncateSaturateAndKeepLowBits) {
     EXPECT_EQ(to_uint8(Value::number(300)), 44);
     EXPECT_EQ(to_uint8(Value::number(-1)), 255);
     EXPECT_FALSE(to_double(Value::string("1")).has_value());
+}
+
+Value op(Value a, BinaryOperator kind, Value b) { return apply_operator(std::move(a), kind, b); }
+
+TEST(OperatorTable, IntegersWrapAndTruncate) {
+    EXPECT_EQ(op(Value::number(INT64_MAX), BinaryOperator::Plus, Value::number(1)).as_number(), INT64_MIN);
+    EXPECT_EQ(op(Value::number(-7), BinaryOperator::Slash, Value::number(2)).as_number(), -3);
+    EXPECT_EQ(op(Value::number(-7), BinaryOperator::Percent, Value::number(3)).as_number(), -1);
+    EXPECT_EQ(op(Value::number(INT64_MIN), BinaryOperator::Slash, Value::number(-1)).as_number(), INT64_MIN);
+    EXPECT_EQ(op(Value::number(INT64_MIN), BinaryOperator::Percent, Value::number(-1)).as_number(), 0);
+    EXPECT_EQ(op(Value::number(2), BinaryOperator::Power, Value::number(64)).as_number(), 0);
+    EXPECT_EQ(op(Value::number(3), BinaryOperator::Power, Value::number(-1)).as_number(),
+              op(Value::number(3), BinaryOperator::Power, Value::number(4294967295)).as_number());
+}
+
+TEST(OperatorTable, UnsupportedCombinationsGiveNull) {
+    EXPECT_TRUE(op(Value::number(1), BinaryOperator::Plus, Value::real(2)).is_null());
+    EXPECT_TRUE(op(Value(), BinaryOperator::Equal, Value()).is_null());
+    EXPECT_TRUE(op(Value::string("a"), BinaryOperator::Less, Value::string("b")).is_null());
+    EXPECT_TRUE(op(Value::number(1), BinaryOperator::And, Value::number(1)).is_null());
+    EXPECT_TRUE(op(Value::array({}), BinaryOperator::Equal, Value::array({})).is_null());
+    EXPECT_TRUE(op(Value::boolean(true), BinaryOperator::Less, Value::boolean(false)).is_null());
+}
+
+TEST(OperatorTable, FloatsAndStrings) {
+    EXPECT_TRUE(op(Value::real(0.1 + 0.2), BinaryOperator::Equal, Value::real(0.3)).as_boolean());
+    double nan = std::nan("");
+    EXPECT_FALSE(op(Value::real(nan), BinaryOperator::Equal, Value::real(nan)).as_boolean());
+    EXPECT_FALSE(op(Value::real(nan), BinaryOperator::NotEqual, Value::real(nan)).as_boolean());
+    EXPECT_EQ(op(Value::string("ab"), BinaryOperator::Plus, Value::string("cd")).as_string(), "abcd");
+    Value shared = Value::string("ab");
+    Value sum = op(shared, BinaryOperator::Plus, Value::string("c"));
+    EXPECT_EQ(shared.as_string(), "ab");  // the other holder is untouched
+    EXPECT_EQ(sum.as_string(), "abc");
+}
+
+TEST(MatchComparison, SameKindOnly) {
+    EXPECT_TRUE(values_match(Value::number(1), Value::number(1)));
+    EXPECT_FALSE(values_match(Value::number(1), Value::real(1)));
+    EXPECT_TRUE(values_match(Value(), Value()));
+    EXPECT_FALSE(values_match(Value::array({}), Value::array({})));
 }
 
 // Far deeper than any native stack allows one frame per level (the test runs on an ordinary
