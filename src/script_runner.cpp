@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "interpreter/interpreter.h"
-#include "lexer/lexer.h"
-#include "parser/parser.h"
 #include "support/console.h"
 #include "support/text_file.h"
 
@@ -58,28 +56,23 @@ int run_script(const command::Run& run) {
     }
     log("File read successfully (" + std::to_string(source->size()) + " bytes)");
 
-    auto start = Clock::now();
-    std::vector<Token> tokens = tokenize(*source);
-    const double tokenize_ms = milliseconds_since(start);
-    log("Tokenization completed in " + format_milliseconds(tokenize_ms));
-
     auto names = std::make_shared<NameTable>();
-    start = Clock::now();
-    StmtList statements = parse_program(tokens, *names);
-    const double parse_ms = milliseconds_since(start);
-    log("Parsing completed in " + format_milliseconds(parse_ms));
+    LoadTimes times;
+    std::shared_ptr<const Unit> program = load_source(*source, *names, &times);
+    log("Tokenization completed in " + format_milliseconds(times.tokenize_ms));
+    log("Parsing completed in " + format_milliseconds(times.parse_ms));
 
     log("Starting execution...");
     log(rule);
-    start = Clock::now();
+    const auto start = Clock::now();
     // Deeply recursive scripts need far more native stack than the main thread has.
     const int status =
-        run_on_large_stack([&] { return run_program(statements, run.extra_debug, names); });
+        run_on_large_stack([&] { return run_program(std::move(program), run.extra_debug, names); });
     const double execute_ms = milliseconds_since(start);
 
     log(rule);
-    log("Tokenization : " + format_milliseconds(tokenize_ms));
-    log("Parsing      : " + format_milliseconds(parse_ms));
+    log("Tokenization : " + format_milliseconds(times.tokenize_ms));
+    log("Parsing      : " + format_milliseconds(times.parse_ms));
     log("Execution    : " + format_milliseconds(execute_ms));
     log(rule);
     return status;

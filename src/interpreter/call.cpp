@@ -7,14 +7,16 @@ namespace tarnel {
 
 namespace {
 
-// Pushes the call's scope and pops it on the way out.
+// Pushes the call's scope and enters the function's unit; undoes both on the way out.
 class CallFrame {
 public:
-    explicit CallFrame(Interpreter& interp) : interp_(interp) {
+    CallFrame(Interpreter& interp, const Unit& unit) : interp_(interp), outer_unit_(interp.unit) {
         ++interp_.call_depth;
         interp_.push_scope();
+        interp_.unit = &unit;
     }
     ~CallFrame() {
+        interp_.unit = outer_unit_;
         interp_.pop_scope();
         --interp_.call_depth;
     }
@@ -23,6 +25,7 @@ public:
 
 private:
     Interpreter& interp_;
+    const Unit* outer_unit_;
 };
 
 // Truncates the argument stack back to where this call's arguments began.
@@ -61,8 +64,9 @@ std::optional<Value> call_module_function(const std::string& name, std::span<Val
     trace_call_parts("get_variable(", name, ") returned: " + debug_string(callee));
 }
 
-[[gnu::cold, gnu::noinline]] void trace_found(const FunctionDef& def) {
-    trace_call_parts("Found function with ", std::to_string(def.params.size()), " params, calling");
+[[gnu::cold, gnu::noinline]] void trace_found(const CompiledFunction& function) {
+    trace_call_parts("Found function with ", std::to_string(function.param_slots.size()),
+                     " params, calling");
 }
 
 // The call limit, or the end of the native stack when that comes first.
@@ -77,15 +81,15 @@ bool recursion_too_deep(Interpreter& interp) {
 
 }  // namespace
 
-Value call_user_function(Interpreter& interp, const FunctionDef& def, std::span<Value> args) {
+Value call_user_function(Interpreter& interp, const CompiledFunction& function, std::span<Value> args) {
     if (recursion_too_deep(interp) || !interp.keep_going()) return Value();
     {
-        CallFrame frame(interp);
-        size_t bound = std::min(def.param_symbols.size(), args.size());
+        CallFrame frame(interp, function.unit);
+        size_t bound = std::min(function.param_slots.size(), args.size());
         for (size_t i = 0; i < bound; ++i) {
-            interp.set_variable(def.param_symbols[i], std::move(args[i]));
+            interp.set_variable(function.param_slots[i], std::move(args[i]));
         }
-        for (const StmtPtr& statement : def.body) {
+        for (const StmtPtr& statement : function.definition.body) {
             execute(interp, *statement);
             if (interp.signalled()) break;
         }
@@ -108,29 +112,29 @@ Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* ass
     if (interp.abandoned()) [[unlikely]] return Value();  // while an argument was evaluated
     std::span<Value> args = window.values();
 
-    if (call.route == CallRoute::Graphics) {
+    const CallSite& site = interp.unit->calls[call.id];
+    if (site.route == CallRoute::Graphics) {
         if (auto result = call_graphics(call.name, args, interp.module_state)) return std::move(*result);
-    } else if (call.route == CallRoute::Http) {
+    } else if (site.route == CallRoute::Http) {
         if (auto result = call_http(call.name, args)) return std::move(*result);
     }
 
-    if (call.builtin_id == CallExpr::kUnresolved) call.builtin_id = find_builtin(call.name);
-    if (call.builtin_id != kNotBuiltin) {
+    if (site.builtin != kNotBuiltin) {
         // A builtin cannot observe variables, so `x = f(x, ...)` may hand it x's only share.
         Value* lent = nullptr;
         if (assign_to != nullptr && !call.args.empty() && call.args[0]->kind == ExprKind::Identifier &&
-            static_cast<const IdentifierExpr&>(*call.args[0]).symbol == *assign_to) {
+            node_cast<IdentifierExpr>(*call.args[0]).symbol == *assign_to) {
             lent = release_for_update(interp, *assign_to, args[0]);
         }
         Value result = update_lent(lent, lent != nullptr ? &args[0] : nullptr, [&] {
-            return call_builtin(call.builtin_id, args, interp.module_state);
+            return call_builtin(site.builtin, args, interp.module_state);
         });
         if (tracing) trace_call_parts(call.name, " is a builtin");
         return result;
     }
 
     if (tracing) trace_call_parts(call.name, " is not a builtin, looking for user function");
-    Value callee = call.route == CallRoute::Plain ? interp.get_variable(call.symbol)
+    Value callee = site.route == CallRoute::Plain ? interp.get_variable(call.symbol)
                                                   : interp.get_variable(std::string_view(call.name));
     if (tracing) trace_lookup(call.name, callee);
 
@@ -141,9 +145,9 @@ Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* ass
     if (callee.is(ValueKind::Function)) {
         // `callee` holds the definition, so the body stays alive even if the function
         // redefines its own name while it runs.
-        const FunctionDef& def = *callee.as_function();
-        if (tracing) trace_found(def);
-        return call_user_function(interp, def, args);
+        const auto& function = static_cast<const CompiledFunction&>(*callee.as_function());
+        if (tracing) trace_found(function);
+        return call_user_function(interp, function, args);
     }
     if (tracing) trace_call_parts("Function not found for: ", call.name);
     return Value();

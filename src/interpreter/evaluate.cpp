@@ -36,17 +36,17 @@ bool is_pure_leaf(const Expr& expr) {
 
 void reserve_if_identifier(Interpreter& interp, const Expr& expr) {
     if (expr.kind == ExprKind::Identifier) {
-        interp.reserve_symbol(static_cast<const IdentifierExpr&>(expr).symbol);
+        interp.reserve_symbol(node_cast<IdentifierExpr>(expr).symbol);
     }
 }
 
 // A variable is read in place; anything else is evaluated into `scratch`.
 inline const Value& operand(Interpreter& interp, const Expr& expr, Value& scratch) {
     if (expr.kind == ExprKind::Identifier) {
-        return interp.lookup(static_cast<const IdentifierExpr&>(expr).symbol);
+        return interp.lookup(node_cast<IdentifierExpr>(expr).symbol);
     }
     if (expr.kind == ExprKind::Number) {
-        scratch = Value::number(static_cast<const NumberExpr&>(expr).value);
+        scratch = Value::number(node_cast<NumberExpr>(expr).value);
         return scratch;
     }
     scratch = evaluate(interp, expr);
@@ -97,7 +97,7 @@ Value combine(Interpreter& interp, Left&& left, BinaryOperator op, const Value& 
         // Member access (p.x) and literal keys: look up without building a String.
         if (!object->is(ValueKind::Dict)) return Value();
         const DictMap& map = object->as_dict();
-        auto found = map.find(static_cast<const StringExpr&>(*node.index).value);
+        auto found = map.find(node_cast<StringExpr>(*node.index).value);
         return found == map.end() ? Value() : found->second;
     }
     Value index_scratch;
@@ -163,19 +163,19 @@ namespace {
 
 Value evaluate(Interpreter& interp, const Expr& expr) {
     switch (expr.kind) {
-        case ExprKind::Number: return Value::number(static_cast<const NumberExpr&>(expr).value);
-        case ExprKind::Float: return Value::real(static_cast<const FloatExpr&>(expr).value);
-        case ExprKind::String: return evaluate_string(static_cast<const StringExpr&>(expr));
-        case ExprKind::Boolean: return Value::boolean(static_cast<const BooleanExpr&>(expr).value);
+        case ExprKind::Number: return Value::number(node_cast<NumberExpr>(expr).value);
+        case ExprKind::Float: return Value::real(node_cast<FloatExpr>(expr).value);
+        case ExprKind::String: return evaluate_string(node_cast<StringExpr>(expr));
+        case ExprKind::Boolean: return Value::boolean(node_cast<BooleanExpr>(expr).value);
         case ExprKind::Identifier:
-            return interp.get_variable(static_cast<const IdentifierExpr&>(expr).symbol);
-        case ExprKind::BinaryOp: return binary(interp, static_cast<const BinaryOpExpr&>(expr));
-        case ExprKind::UnaryOp: return evaluate_unary(interp, static_cast<const UnaryOpExpr&>(expr));
-        case ExprKind::Call: return call_function(interp, static_cast<const CallExpr&>(expr));
-        case ExprKind::Array: return evaluate_array(interp, static_cast<const ArrayExpr&>(expr));
-        case ExprKind::Dict: return evaluate_dict(interp, static_cast<const DictExpr&>(expr));
-        case ExprKind::Index: return index(interp, static_cast<const IndexExpr&>(expr));
-        case ExprKind::Range: return evaluate_range(interp, static_cast<const RangeExpr&>(expr));
+            return interp.get_variable(node_cast<IdentifierExpr>(expr).symbol);
+        case ExprKind::BinaryOp: return binary(interp, node_cast<BinaryOpExpr>(expr));
+        case ExprKind::UnaryOp: return evaluate_unary(interp, node_cast<UnaryOpExpr>(expr));
+        case ExprKind::Call: return call_function(interp, node_cast<CallExpr>(expr));
+        case ExprKind::Array: return evaluate_array(interp, node_cast<ArrayExpr>(expr));
+        case ExprKind::Dict: return evaluate_dict(interp, node_cast<DictExpr>(expr));
+        case ExprKind::Index: return index(interp, node_cast<IndexExpr>(expr));
+        case ExprKind::Range: return evaluate_range(interp, node_cast<RangeExpr>(expr));
     }
     return Value();
 }

@@ -16,9 +16,9 @@ namespace {
 // of the old value can be dropped first.
 [[gnu::noinline]] void assign(Interpreter& interp, Symbol symbol, const Expr& value_expr) {
     if (value_expr.kind == ExprKind::BinaryOp) {
-        const auto& node = static_cast<const BinaryOpExpr&>(value_expr);
+        const auto& node = node_cast<BinaryOpExpr>(value_expr);
         if (node.op == BinaryOperator::Plus && node.left->kind == ExprKind::Identifier &&
-            static_cast<const IdentifierExpr&>(*node.left).symbol == symbol) {
+            node_cast<IdentifierExpr>(*node.left).symbol == symbol) {
             Value left = interp.get_variable(symbol);
             Value right = evaluate(interp, *node.right);
             if (interp.abandoned()) return;  // an abandoned run assigns nothing
@@ -32,7 +32,7 @@ namespace {
             return;
         }
     } else if (value_expr.kind == ExprKind::Call) {
-        Value result = call_function(interp, static_cast<const CallExpr&>(value_expr), &symbol);
+        Value result = call_function(interp, node_cast<CallExpr>(value_expr), &symbol);
         if (!interp.abandoned()) interp.set_variable(symbol, std::move(result));
         return;
     }
@@ -60,7 +60,7 @@ namespace {
     Value items;
     if (node.iter->kind == ExprKind::Range) {
         // A range loop counts without building the array; the outcome is the same.
-        const auto& range = static_cast<const RangeExpr&>(*node.iter);
+        const auto& range = node_cast<RangeExpr>(*node.iter);
         Value start = evaluate(interp, *range.start);
         Value end = evaluate(interp, *range.end);
         auto a = to_int64(start);
@@ -149,20 +149,20 @@ void execute(Interpreter& interp, const Stmt& stmt) {
     switch (stmt.kind) {
         case StmtKind::Let:
         case StmtKind::Assign: {
-            const auto& node = static_cast<const AssignStmt&>(stmt);
+            const auto& node = node_cast<AssignStmt>(stmt);
             assign(interp, node.symbol, *node.value);
             break;
         }
         case StmtKind::CompoundAssign:
-            compound_assign(interp, static_cast<const CompoundAssignStmt&>(stmt));
+            compound_assign(interp, node_cast<CompoundAssignStmt>(stmt));
             break;
         case StmtKind::Function: {
-            const auto& node = static_cast<const FunctionStmt&>(stmt);
-            interp.set_variable(node.symbol, Value::function(node.def));
+            const auto& node = node_cast<FunctionStmt>(stmt);
+            interp.set_variable(node.symbol, interp.unit->function_value(node.id));
             break;
         }
         case StmtKind::If: {
-            const auto& node = static_cast<const IfStmt&>(stmt);
+            const auto& node = node_cast<IfStmt>(stmt);
             if (is_truthy(evaluate(interp, *node.condition))) {
                 execute_block(interp, node.then_body);
             } else if (node.else_body) {
@@ -170,12 +170,12 @@ void execute(Interpreter& interp, const Stmt& stmt) {
             }
             break;
         }
-        case StmtKind::While: run_while(interp, static_cast<const WhileStmt&>(stmt)); break;
-        case StmtKind::For: run_for(interp, static_cast<const ForStmt&>(stmt)); break;
-        case StmtKind::Match: run_match(interp, static_cast<const MatchStmt&>(stmt)); break;
-        case StmtKind::Try: run_try(interp, static_cast<const TryStmt&>(stmt)); break;
+        case StmtKind::While: run_while(interp, node_cast<WhileStmt>(stmt)); break;
+        case StmtKind::For: run_for(interp, node_cast<ForStmt>(stmt)); break;
+        case StmtKind::Match: run_match(interp, node_cast<MatchStmt>(stmt)); break;
+        case StmtKind::Try: run_try(interp, node_cast<TryStmt>(stmt)); break;
         case StmtKind::Return: {
-            const auto& node = static_cast<const ReturnStmt&>(stmt);
+            const auto& node = node_cast<ReturnStmt>(stmt);
             interp.return_value = node.value ? evaluate(interp, *node.value) : Value();
             interp.has_return = true;
             break;
@@ -183,10 +183,10 @@ void execute(Interpreter& interp, const Stmt& stmt) {
         case StmtKind::Break: interp.break_signal = true; break;
         case StmtKind::Continue: interp.continue_signal = true; break;
         case StmtKind::Global:
-            interp.declare_global(static_cast<const GlobalStmt&>(stmt).symbol);
+            interp.declare_global(node_cast<GlobalStmt>(stmt).symbol);
             break;
-        case StmtKind::Use: apply_use(interp, static_cast<const UseStmt&>(stmt)); break;
-        case StmtKind::Expr: evaluate(interp, *static_cast<const ExprStmt&>(stmt).expr); break;
+        case StmtKind::Use: apply_use(interp, node_cast<UseStmt>(stmt)); break;
+        case StmtKind::Expr: evaluate(interp, *node_cast<ExprStmt>(stmt).expr); break;
     }
 }
 
@@ -201,8 +201,7 @@ void run_statements(Interpreter& interp, const StmtList& statements) {
     }
     Value main_function = interp.get_variable(interp.names()->intern("main"));
     if (main_function.is(ValueKind::Function)) {
-        std::shared_ptr<const FunctionDef> def = main_function.as_function();
-        call_user_function(interp, *def, {});
+        call_user_function(interp, static_cast<const CompiledFunction&>(*main_function.as_function()), {});
         return;
     }
     for (const StmtPtr& statement : statements) {
@@ -226,11 +225,13 @@ void abandon_on_exhaustion(Interpreter& interp, Work&& work) {
 
 }  // namespace
 
-int run_program(const StmtList& statements, bool extra_debug_on, std::shared_ptr<NameTable> names,
-                RunLimits limits) {
+int run_program(std::shared_ptr<const Unit> program, bool extra_debug_on,
+                std::shared_ptr<NameTable> names, RunLimits limits) {
     set_extra_debug(extra_debug_on);
     Interpreter interp(std::move(names), limits);
-    abandon_on_exhaustion(interp, [&] { run_statements(interp, statements); });
+    abandon_on_exhaustion(interp, [&] {
+        run_in_unit(interp, *program, [&] { run_statements(interp, program->statements); });
+    });
     return interp.abandoned() ? 1 : 0;
 }
 
@@ -241,10 +242,12 @@ Session::~Session() = default;
 
 NameTable& Session::names() { return *names_; }
 
-bool Session::run_input(const StmtList& statements) {
+bool Session::run_input(std::shared_ptr<const Unit> input) {
     Interpreter& interp = *interpreter_;
     abandon_on_exhaustion(interp, [&] {
-        for (const StmtPtr& statement : statements) execute(interp, *statement);
+        run_in_unit(interp, *input, [&] {
+            for (const StmtPtr& statement : input->statements) execute(interp, *statement);
+        });
     });
     if (!interp.abandoned()) return true;
     // Every call has returned by now; the shell goes on with the state reached.

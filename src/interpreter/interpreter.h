@@ -13,12 +13,24 @@
 #include <csignal>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "parser/syntax_tree.h"
 
 namespace tarnel {
 
 class Interpreter;
+class Unit;
+
+// The one pipeline for scripts, modules and shell inputs: text -> tokens -> tree, then name
+// resolution. Names are interned into `names`; with `times`, the two phases are timed.
+struct LoadTimes {
+    double tokenize_ms = 0;
+    double parse_ms = 0;  // parsing and resolution
+};
+std::shared_ptr<const Unit> load_source(std::string_view text, NameTable& names,
+                                        LoadTimes* times = nullptr);
+size_t statement_count(const Unit& unit);  // top-level statements
 
 // The process-wide switch for DEBUG and DEBUG CALL trace lines (option -D).
 bool extra_debug();
@@ -47,8 +59,8 @@ struct RunLimits {
 
 // Runs a whole script in a fresh interpreter: the hoisting pass, then `main` or every top-level
 // statement. Returns the exit status: 0, or 1 when the run was abandoned.
-int run_program(const StmtList& statements, bool extra_debug, std::shared_ptr<NameTable> names,
-                RunLimits limits = {});
+int run_program(std::shared_ptr<const Unit> program, bool extra_debug,
+                std::shared_ptr<NameTable> names, RunLimits limits = {});
 
 // One interpreter kept across many inputs, for the interactive shell.
 class Session {
@@ -59,9 +71,10 @@ public:
     Session& operator=(const Session&) = delete;
 
     NameTable& names();
-    // Executes the statements in order, without hoisting or the main rule. Returns false when
-    // the input was abandoned (the message is already written); the state reached is kept.
-    bool run_input(const StmtList& statements);
+    // Executes the input's statements in order, without hoisting or the main rule. Returns
+    // false when the input was abandoned (the message is already written); the state reached
+    // is kept.
+    bool run_input(std::shared_ptr<const Unit> input);
 
 private:
     std::shared_ptr<NameTable> names_;

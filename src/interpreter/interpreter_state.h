@@ -10,6 +10,7 @@
 
 #include "interpreter/graphics/graphics.h"
 #include "interpreter/interpreter.h"
+#include "interpreter/unit.h"
 #include "interpreter/values/operators.h"
 #include "interpreter/values/value.h"
 #include "lexer/lexer.h"
@@ -110,6 +111,9 @@ public:
 
     GraphicsState module_state;
 
+    // The unit whose code is running (its side tables answer for the nodes being run).
+    const Unit* unit = nullptr;
+
     // Argument values of the calls in progress, stacked to avoid an allocation per call.
     std::vector<Value> arg_stack;
     int call_depth = 0;
@@ -170,7 +174,19 @@ decltype(auto) update_lent(Value* lent, Value* value, Update&& update) {
         throw;
     }
 }
-Value call_user_function(Interpreter& interp, const FunctionDef& def, std::span<Value> args);
+Value call_user_function(Interpreter& interp, const CompiledFunction& function, std::span<Value> args);
+// Runs `work` with `unit` as the running unit, restoring the previous one afterwards.
+template <typename Work>
+void run_in_unit(Interpreter& interp, const Unit& unit, Work&& work) {
+    const Unit* outer = interp.unit;
+    interp.unit = &unit;
+    struct Restore {
+        Interpreter& interp;
+        const Unit* outer;
+        ~Restore() { interp.unit = outer; }
+    } restore{interp, outer};
+    work();
+}
 std::optional<ExportTable> load_module(Interpreter& interp, const std::string& name);
 void apply_use(Interpreter& interp, const UseStmt& use);
 // Ranges longer than this are not materialised: the range evaluates to Null.

@@ -5,7 +5,6 @@
 #include "interpreter/graphics/graphics.h"
 #include "interpreter/http/http.h"
 #include "interpreter/interpreter_state.h"
-#include "parser/parser.h"
 #include "support/text_file.h"
 
 namespace tarnel {
@@ -43,16 +42,17 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
         if (tracing) trace("Failed to load module: " + name + ".tn not found");
         return std::nullopt;
     }
-    std::vector<Token> tokens = tokenize(*text);
-    StmtList statements = parse_program(tokens, *interp.names());
+    std::shared_ptr<const Unit> source = load_source(*text, *interp.names());
 
     std::vector<std::string> chain = interp.loading_chain;
     chain.push_back(name);
     DictMap exports;
     {
         Interpreter module(interp.names(), interp.limits, std::move(chain));
-        if (tracing) trace("Parsed " + std::to_string(statements.size()) + " statements");
-        for (const StmtPtr& statement : statements) execute(module, *statement);
+        if (tracing) trace("Parsed " + std::to_string(source->statements.size()) + " statements");
+        run_in_unit(module, *source, [&] {
+            for (const StmtPtr& statement : source->statements) execute(module, *statement);
+        });
         if (module.abandoned()) {
             interp.inherit_abandonment(module.abandonment());  // the run ends, not only the module
             return std::nullopt;

@@ -13,15 +13,6 @@ Parsed zero() {
     return {std::make_unique<NumberExpr>(0), 1};
 }
 
-CallRoute route_of(std::string_view name) {
-    const size_t dot = name.find('.');
-    if (dot == std::string_view::npos) return CallRoute::Plain;
-    const std::string_view prefix = name.substr(0, dot);
-    if (prefix == "sdl2") return CallRoute::Graphics;
-    if (prefix == "http") return CallRoute::Http;
-    return CallRoute::Dotted;
-}
-
 }  // namespace
 
 // Appends `op right` to a left-associative chain: left = BinaryOp{left, op, right}.
@@ -216,14 +207,14 @@ Parsed Parser::make_call(Parsed callee, std::vector<ExprPtr> args, int args_heig
     Expr& c = *callee.expr;
     if (c.kind == ExprKind::Identifier) {
         // f(args)
-        name = static_cast<IdentifierExpr&>(c).name;
+        name = node_cast<IdentifierExpr>(c).name;
     } else if (c.kind == ExprKind::Index &&
-               static_cast<IndexExpr&>(c).index->kind == ExprKind::String) {
-        auto& index = static_cast<IndexExpr&>(c);
-        const std::string& member = static_cast<StringExpr&>(*index.index).value;
+               node_cast<IndexExpr>(c).index->kind == ExprKind::String) {
+        auto& index = node_cast<IndexExpr>(c);
+        const std::string& member = node_cast<StringExpr>(*index.index).value;
         if (index.object->kind == ExprKind::Identifier) {
             // m.f(args)
-            const std::string& module = static_cast<IdentifierExpr&>(*index.object).name;
+            const std::string& module = node_cast<IdentifierExpr>(*index.object).name;
             name.reserve(module.size() + 1 + member.size());
             name.append(module).append(1, '.').append(member);
         } else {
@@ -241,8 +232,8 @@ Parsed Parser::make_call(Parsed callee, std::vector<ExprPtr> args, int args_heig
         args.insert(args.begin(), std::move(callee.expr));
     }
     const Symbol symbol = names_.intern(name);
-    const CallRoute route = route_of(name);
-    return {std::make_unique<CallExpr>(std::move(name), std::move(args), symbol, route), height};
+    return {std::make_unique<CallExpr>(std::move(name), std::move(args), symbol, next_call_id_++),
+            height};
 }
 
 // identifier: NAME

@@ -103,18 +103,17 @@ StmtPtr Parser::parse_def() {
     if (kind() != K::Identifier) return nullptr;
     auto [name, symbol] = take_name();
     if (!expect(K::LParen)) return nullptr;
-    auto def = std::make_shared<FunctionDef>();
+    std::vector<std::string> params;
     while (kind() == K::Identifier) {
-        auto [param, param_symbol] = take_name();
-        def->params.push_back(std::move(param));
-        def->param_symbols.push_back(param_symbol);
+        params.push_back(take_name().first);
         expect(K::Comma);
     }
     if (!expect(K::RParen)) return nullptr;
     if (!expect(K::LBrace)) return nullptr;
-    def->body = parse_block();
+    StmtList body = parse_block();
     expect(K::RBrace);
-    return std::make_unique<FunctionStmt>(std::move(name), symbol, std::move(def));
+    return std::make_unique<FunctionStmt>(std::move(name), symbol, std::move(params), std::move(body),
+                                          next_function_id_++);
 }
 
 // return_stmt: 'return' [expression] [';']   (no value before '}', ';' or EOF)

@@ -118,6 +118,8 @@ class Parser {
     size_t pos_ = 0;
     int depth_ = 0;
     bool halted_ = false;  // a second ".." ended the current expression
+    uint32_t next_call_id_ = 0;
+    uint32_t next_function_id_ = 0;
     const Token eof_ = Token::of(TokenKind::Eof);
 };
 

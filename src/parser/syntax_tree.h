@@ -1,10 +1,9 @@
 // The syntax tree: the only program representation the interpreter sees.
 //
-// Nodes are strictly owned from the top and immutable after parsing, with one deliberate
-// exception: a function's parameters and body are held by a shared, immutable FunctionDef, so
-// that a function value can keep its body alive in O(1) after the tree that defined it is gone
-// (the shell drops each input's tree after running it). Names are interned into a NameTable at
-// parse time so the interpreter never hashes a variable name while it runs.
+// Nodes are strictly owned from the top and immutable after parsing. Names are interned into a
+// NameTable at parse time so the interpreter never hashes a variable name while it runs. Calls
+// and function definitions carry a dense number, unique within one parse, so that analyses can
+// keep what they learn in side tables indexed by it instead of in the tree.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +18,7 @@
 
 #include "lexer/lexer.h"
 #include "lexer/operators.h"
+#include "support/check.h"
 
 namespace tarnel {
 
@@ -57,28 +57,34 @@ struct Expr {
 using ExprPtr = std::unique_ptr<Expr>;
 
 struct NumberExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Number; }
     int64_t value;
     explicit NumberExpr(int64_t v) : Expr(ExprKind::Number), value(v) {}
 };
 struct FloatExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Float; }
     double value;
     explicit FloatExpr(double v) : Expr(ExprKind::Float), value(v) {}
 };
 struct StringExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::String; }
     std::string value;
     explicit StringExpr(std::string v) : Expr(ExprKind::String), value(std::move(v)) {}
 };
 struct BooleanExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Boolean; }
     bool value;
     explicit BooleanExpr(bool v) : Expr(ExprKind::Boolean), value(v) {}
 };
 struct IdentifierExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Identifier; }
     std::string name;
     Symbol symbol;
     IdentifierExpr(std::string n, Symbol s)
         : Expr(ExprKind::Identifier), name(std::move(n)), symbol(s) {}
 };
 struct BinaryOpExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::BinaryOp; }
     ExprPtr left;
     BinaryOperator op;
     ExprPtr right;
@@ -86,47 +92,40 @@ struct BinaryOpExpr : Expr {
         : Expr(ExprKind::BinaryOp), left(std::move(l)), op(o), right(std::move(r)) {}
 };
 struct UnaryOpExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::UnaryOp; }
     UnaryOperator op;
     ExprPtr operand;
     UnaryOpExpr(UnaryOperator o, ExprPtr e) : Expr(ExprKind::UnaryOp), op(o), operand(std::move(e)) {}
 };
 
-// Who answers a call, as far as the name alone decides it.
-enum class CallRoute : uint8_t {
-    Plain,     // no dot: builtin table, then variable lookup
-    Graphics,  // "sdl2." prefix
-    Http,      // "http." prefix
-    Dotted,    // other module-qualified name
-};
-
 struct CallExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Call; }
     std::string name;
     std::vector<ExprPtr> args;
-    Symbol symbol;    // the interned full name (used for plain names)
-    CallRoute route;  // decided by the parser from the name
-    // Evaluation cache owned by the interpreter: the builtin table's answer for `name`,
-    // resolved on first use. It never changes what the node means.
-    mutable int16_t builtin_id = kUnresolved;
-    static constexpr int16_t kUnresolved = -2;
-
-    CallExpr(std::string n, std::vector<ExprPtr> a, Symbol s, CallRoute r)
-        : Expr(ExprKind::Call), name(std::move(n)), args(std::move(a)), symbol(s), route(r) {}
+    Symbol symbol;  // the interned full name
+    uint32_t id;    // 0, 1, 2, ... in the order the parser made the calls of one parse
+    CallExpr(std::string n, std::vector<ExprPtr> a, Symbol s, uint32_t i)
+        : Expr(ExprKind::Call), name(std::move(n)), args(std::move(a)), symbol(s), id(i) {}
 };
 struct ArrayExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Array; }
     std::vector<ExprPtr> items;
     explicit ArrayExpr(std::vector<ExprPtr> i) : Expr(ExprKind::Array), items(std::move(i)) {}
 };
 struct DictExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Dict; }
     std::vector<std::pair<std::string, ExprPtr>> pairs;
     explicit DictExpr(std::vector<std::pair<std::string, ExprPtr>> p)
         : Expr(ExprKind::Dict), pairs(std::move(p)) {}
 };
 struct IndexExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Index; }
     ExprPtr object;
     ExprPtr index;
     IndexExpr(ExprPtr o, ExprPtr i) : Expr(ExprKind::Index), object(std::move(o)), index(std::move(i)) {}
 };
 struct RangeExpr : Expr {
+    static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Range; }
     ExprPtr start;
     ExprPtr end;
     RangeExpr(ExprPtr s, ExprPtr e) : Expr(ExprKind::Range), start(std::move(s)), end(std::move(e)) {}
@@ -155,6 +154,7 @@ using StmtList = std::vector<StmtPtr>;
 
 // Let and Assign share one shape; `kind` tells them apart.
 struct AssignStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Let || k == StmtKind::Assign; }
     std::string name;
     Symbol symbol;
     ExprPtr value;
@@ -162,6 +162,7 @@ struct AssignStmt : Stmt {
         : Stmt(k), name(std::move(n)), symbol(s), value(std::move(v)) {}
 };
 struct CompoundAssignStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::CompoundAssign; }
     std::string name;
     Symbol symbol;
     BinaryOperator op;  // the arithmetic: Plus for +=, Minus, Star or Slash
@@ -170,21 +171,19 @@ struct CompoundAssignStmt : Stmt {
         : Stmt(StmtKind::CompoundAssign), name(std::move(n)), symbol(s), op(o), value(std::move(v)) {}
 };
 
-// Parameters and body of a function, shared by the defining statement and every function
-// value made from it.
-struct FunctionDef {
-    std::vector<std::string> params;
-    std::vector<Symbol> param_symbols;
-    StmtList body;
-};
 struct FunctionStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Function; }
     std::string name;
     Symbol symbol;
-    std::shared_ptr<const FunctionDef> def;
-    FunctionStmt(std::string n, Symbol s, std::shared_ptr<const FunctionDef> d)
-        : Stmt(StmtKind::Function), name(std::move(n)), symbol(s), def(std::move(d)) {}
+    std::vector<std::string> params;
+    StmtList body;
+    uint32_t id;  // 0, 1, 2, ... in the order the parser made the definitions of one parse
+    FunctionStmt(std::string n, Symbol s, std::vector<std::string> p, StmtList b, uint32_t i)
+        : Stmt(StmtKind::Function), name(std::move(n)), symbol(s), params(std::move(p)),
+          body(std::move(b)), id(i) {}
 };
 struct IfStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::If; }
     ExprPtr condition;
     StmtList then_body;
     std::optional<StmtList> else_body;
@@ -192,11 +191,13 @@ struct IfStmt : Stmt {
         : Stmt(StmtKind::If), condition(std::move(c)), then_body(std::move(t)), else_body(std::move(e)) {}
 };
 struct WhileStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::While; }
     ExprPtr condition;
     StmtList body;
     WhileStmt(ExprPtr c, StmtList b) : Stmt(StmtKind::While), condition(std::move(c)), body(std::move(b)) {}
 };
 struct ForStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::For; }
     std::string var;
     Symbol var_symbol;
     ExprPtr iter;
@@ -209,11 +210,13 @@ struct MatchArm {
     StmtList body;
 };
 struct MatchStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Match; }
     ExprPtr expr;
     std::vector<MatchArm> arms;
     MatchStmt(ExprPtr e, std::vector<MatchArm> a) : Stmt(StmtKind::Match), expr(std::move(e)), arms(std::move(a)) {}
 };
 struct TryStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Try; }
     StmtList body;
     std::string catch_var;
     Symbol catch_symbol;
@@ -223,21 +226,26 @@ struct TryStmt : Stmt {
           catch_body(std::move(c)) {}
 };
 struct ReturnStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Return; }
     ExprPtr value;  // null for a bare return
     explicit ReturnStmt(ExprPtr v) : Stmt(StmtKind::Return), value(std::move(v)) {}
 };
 struct BreakStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Break; }
     BreakStmt() : Stmt(StmtKind::Break) {}
 };
 struct ContinueStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Continue; }
     ContinueStmt() : Stmt(StmtKind::Continue) {}
 };
 struct GlobalStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Global; }
     std::string name;
     Symbol symbol;
     GlobalStmt(std::string n, Symbol s) : Stmt(StmtKind::Global), name(std::move(n)), symbol(s) {}
 };
 struct UseStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Use; }
     std::string module;
     std::optional<std::string> alias;
     std::optional<std::vector<std::string>> items;
@@ -245,9 +253,28 @@ struct UseStmt : Stmt {
         : Stmt(StmtKind::Use), module(std::move(m)), alias(std::move(a)), items(std::move(i)) {}
 };
 struct ExprStmt : Stmt {
+    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Expr; }
     ExprPtr expr;
     explicit ExprStmt(ExprPtr e) : Stmt(StmtKind::Expr), expr(std::move(e)) {}
 };
+
+// A node as its concrete type, e.g. node_cast<CallExpr>(expr). The kind is checked in the
+// checked builds; otherwise this is a plain static_cast.
+template <typename T>
+const T& node_cast(const Expr& node) {
+    TARNEL_CHECK(T::is_kind(node.kind));
+    return static_cast<const T&>(node);
+}
+template <typename T>
+const T& node_cast(const Stmt& node) {
+    TARNEL_CHECK(T::is_kind(node.kind));
+    return static_cast<const T&>(node);
+}
+template <typename T>
+T& node_cast(Expr& node) {  // the parser, while it still rearranges nodes
+    TARNEL_CHECK(T::is_kind(node.kind));
+    return static_cast<T&>(node);
+}
 
 // One-line debug texts, e.g. BinaryOp { left: Number(1), op: Plus, right: Number(2) }.
 std::string debug_text(const Expr& expr);

@@ -42,30 +42,30 @@ class DebugWriter {
         switch (e.kind) {
             case ExprKind::Number:
                 out += "Number(";
-                out += std::to_string(static_cast<const NumberExpr&>(e).value);
+                out += std::to_string(node_cast<NumberExpr>(e).value);
                 out += ')';
                 return;
             case ExprKind::Float:
                 out += "Float(";
-                out += debug_float(static_cast<const FloatExpr&>(e).value);
+                out += debug_float(node_cast<FloatExpr>(e).value);
                 out += ')';
                 return;
             case ExprKind::String:
                 out += "String(";
-                quoted(static_cast<const StringExpr&>(e).value);
+                quoted(node_cast<StringExpr>(e).value);
                 out += ')';
                 return;
             case ExprKind::Boolean:
                 out +=
-                    static_cast<const BooleanExpr&>(e).value ? "Boolean(true)" : "Boolean(false)";
+                    node_cast<BooleanExpr>(e).value ? "Boolean(true)" : "Boolean(false)";
                 return;
             case ExprKind::Identifier:
                 out += "Identifier(";
-                quoted(static_cast<const IdentifierExpr&>(e).name);
+                quoted(node_cast<IdentifierExpr>(e).name);
                 out += ')';
                 return;
             case ExprKind::BinaryOp: {
-                const auto& b = static_cast<const BinaryOpExpr&>(e);
+                const auto& b = node_cast<BinaryOpExpr>(e);
                 out += "BinaryOp { left: ";
                 expr(*b.left);
                 out += ", op: ";
@@ -76,7 +76,7 @@ class DebugWriter {
                 return;
             }
             case ExprKind::UnaryOp: {
-                const auto& u = static_cast<const UnaryOpExpr&>(e);
+                const auto& u = node_cast<UnaryOpExpr>(e);
                 out += "UnaryOp { op: ";
                 out += token_kind_name(token_of(u.op));
                 out += ", operand: ";
@@ -85,7 +85,7 @@ class DebugWriter {
                 return;
             }
             case ExprKind::Call: {
-                const auto& c = static_cast<const CallExpr&>(e);
+                const auto& c = node_cast<CallExpr>(e);
                 out += "Call { name: ";
                 quoted(c.name);
                 out += ", args: ";
@@ -95,11 +95,11 @@ class DebugWriter {
             }
             case ExprKind::Array:
                 out += "Array(";
-                exprs(static_cast<const ArrayExpr&>(e).items);
+                exprs(node_cast<ArrayExpr>(e).items);
                 out += ')';
                 return;
             case ExprKind::Dict: {
-                const auto& d = static_cast<const DictExpr&>(e);
+                const auto& d = node_cast<DictExpr>(e);
                 out += "Dict([";
                 for (size_t i = 0; i < d.pairs.size(); ++i) {
                     if (i) out += ", ";
@@ -113,7 +113,7 @@ class DebugWriter {
                 return;
             }
             case ExprKind::Index: {
-                const auto& x = static_cast<const IndexExpr&>(e);
+                const auto& x = node_cast<IndexExpr>(e);
                 out += "Index { object: ";
                 expr(*x.object);
                 out += ", index: ";
@@ -122,7 +122,7 @@ class DebugWriter {
                 return;
             }
             case ExprKind::Range: {
-                const auto& r = static_cast<const RangeExpr&>(e);
+                const auto& r = node_cast<RangeExpr>(e);
                 out += "Range { start: ";
                 expr(*r.start);
                 out += ", end: ";
@@ -156,12 +156,12 @@ class DebugWriter {
         switch (s.kind) {
             case StmtKind::Let:
             case StmtKind::Assign: {
-                const auto& a = static_cast<const AssignStmt&>(s);
+                const auto& a = node_cast<AssignStmt>(s);
                 named_value(s.kind == StmtKind::Let ? "Let" : "Assign", a.name, *a.value);
                 return;
             }
             case StmtKind::CompoundAssign: {
-                const auto& c = static_cast<const CompoundAssignStmt&>(s);
+                const auto& c = node_cast<CompoundAssignStmt>(s);
                 out += "CompoundAssign { name: ";
                 quoted(c.name);
                 out += ", op: ";
@@ -172,18 +172,18 @@ class DebugWriter {
                 return;
             }
             case StmtKind::Function: {
-                const auto& f = static_cast<const FunctionStmt&>(s);
+                const auto& f = node_cast<FunctionStmt>(s);
                 out += "Function { name: ";
                 quoted(f.name);
                 out += ", params: ";
-                names(f.def->params);
+                names(f.params);
                 out += ", body: ";
-                stmts(f.def->body);
+                stmts(f.body);
                 out += " }";
                 return;
             }
             case StmtKind::If: {
-                const auto& i = static_cast<const IfStmt&>(s);
+                const auto& i = node_cast<IfStmt>(s);
                 out += "If { condition: ";
                 expr(*i.condition);
                 out += ", then_body: ";
@@ -200,7 +200,7 @@ class DebugWriter {
                 return;
             }
             case StmtKind::While: {
-                const auto& w = static_cast<const WhileStmt&>(s);
+                const auto& w = node_cast<WhileStmt>(s);
                 out += "While { condition: ";
                 expr(*w.condition);
                 out += ", body: ";
@@ -209,7 +209,7 @@ class DebugWriter {
                 return;
             }
             case StmtKind::For: {
-                const auto& f = static_cast<const ForStmt&>(s);
+                const auto& f = node_cast<ForStmt>(s);
                 out += "For { var: ";
                 quoted(f.var);
                 out += ", iter: ";
@@ -220,7 +220,7 @@ class DebugWriter {
                 return;
             }
             case StmtKind::Match: {
-                const auto& m = static_cast<const MatchStmt&>(s);
+                const auto& m = node_cast<MatchStmt>(s);
                 out += "Match { expr: ";
                 expr(*m.expr);
                 out += ", arms: [";
@@ -236,7 +236,7 @@ class DebugWriter {
                 return;
             }
             case StmtKind::Try: {
-                const auto& t = static_cast<const TryStmt&>(s);
+                const auto& t = node_cast<TryStmt>(s);
                 out += "Try { body: ";
                 stmts(t.body);
                 out += ", catch_var: ";
@@ -247,7 +247,7 @@ class DebugWriter {
                 return;
             }
             case StmtKind::Return: {
-                const auto& r = static_cast<const ReturnStmt&>(s);
+                const auto& r = node_cast<ReturnStmt>(s);
                 if (r.value) {
                     out += "Return(Some(";
                     expr(*r.value);
@@ -265,11 +265,11 @@ class DebugWriter {
                 return;
             case StmtKind::Global:
                 out += "Global(";
-                quoted(static_cast<const GlobalStmt&>(s).name);
+                quoted(node_cast<GlobalStmt>(s).name);
                 out += ')';
                 return;
             case StmtKind::Use: {
-                const auto& u = static_cast<const UseStmt&>(s);
+                const auto& u = node_cast<UseStmt>(s);
                 out += "Use { module: ";
                 quoted(u.module);
                 out += ", alias: ";
@@ -293,7 +293,7 @@ class DebugWriter {
             }
             case StmtKind::Expr:
                 out += "Expr(";
-                expr(*static_cast<const ExprStmt&>(s).expr);
+                expr(*node_cast<ExprStmt>(s).expr);
                 out += ')';
                 return;
         }

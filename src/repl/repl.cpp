@@ -9,8 +9,6 @@
 #include <string>
 
 #include "interpreter/interpreter.h"
-#include "lexer/lexer.h"
-#include "parser/parser.h"
 #include "repl/input_scan.h"
 #include "support/utf8.h"
 #include "support/console.h"
@@ -65,9 +63,7 @@ void shell_loop() {
         if (depth.waiting()) continue;
 
         try {
-            std::vector<Token> tokens = tokenize(pending);
-            StmtList statements = parse_program(tokens, session.names());
-            session.run_input(statements);  // an abandoned input has already said why
+            session.run_input(load_source(pending, session.names()));  // an abandoned input says why
         } catch (const std::bad_alloc&) {
             write_err("Error: out of memory\n");  // reading the input; a run catches its own
         }

@@ -6,6 +6,31 @@
 namespace tarnel {
 namespace {
 
+TEST(Resolution, RoutesBuiltinsAndParameterSlots) {
+    NameTable names;
+    std::shared_ptr<const Unit> unit = load_source(
+        "f() sdl2.clear() http.get(u) util.f() x.y.z() sdl2x.f(); len(1)\n"
+        "def g(a, b) { print(a) }",
+        names);
+    auto site = [&](size_t statement) {
+        const auto& call = node_cast<CallExpr>(*node_cast<ExprStmt>(*unit->statements[statement]).expr);
+        return unit->calls[call.id];
+    };
+    EXPECT_EQ(site(0).route, CallRoute::Plain);
+    EXPECT_EQ(site(1).route, CallRoute::Graphics);
+    EXPECT_EQ(site(2).route, CallRoute::Http);
+    EXPECT_EQ(site(3).route, CallRoute::Dotted);
+    EXPECT_EQ(site(4).route, CallRoute::Plain);  // "z" with x.y as first argument
+    EXPECT_EQ(site(5).route, CallRoute::Dotted);
+    EXPECT_EQ(site(0).builtin, kNotBuiltin);
+    EXPECT_EQ(site(6).builtin, find_builtin("len"));
+    const auto& g = node_cast<FunctionStmt>(*unit->statements[7]);
+    const CompiledFunction& compiled = *unit->functions[g.id];
+    ASSERT_EQ(compiled.param_slots.size(), 2u);
+    EXPECT_EQ(names.text(compiled.param_slots[1]), "b");
+    EXPECT_EQ(&compiled.definition, &g);
+}
+
 class Variables : public ::testing::Test {
 protected:
     std::shared_ptr<NameTable> names = std::make_shared<NameTable>();

@@ -25,7 +25,7 @@ std::string expr(std::string_view source) {
     if (statements.size() != 1 || statements[0]->kind != StmtKind::Expr) {
         return "not one expression: " + debug_text(statements);
     }
-    return debug_text(*static_cast<const ExprStmt&>(*statements[0]).expr);
+    return debug_text(*node_cast<ExprStmt>(*statements[0]).expr);
 }
 
 std::string id(const char* name) {
@@ -77,7 +77,7 @@ TEST(DebugText, PatternsAndLists) {
     NameTable names;
     StmtList statements = parse("match v { 1 => a _ => b }", names);
     ASSERT_EQ(statements.size(), 1u);
-    const auto& match = static_cast<const MatchStmt&>(*statements[0]);
+    const auto& match = node_cast<MatchStmt>(*statements[0]);
     ASSERT_EQ(match.arms.size(), 2u);
     EXPECT_EQ(debug_text(match.arms[0].pattern), "Value(Number(1))");
     EXPECT_EQ(debug_text(match.arms[1].pattern), "Wildcard");
@@ -163,11 +163,7 @@ TEST(Parser, Functions) {
     NameTable names;
     StmtList statements = parse("def f(a, b) { }", names);
     ASSERT_EQ(statements.size(), 1u);
-    const auto& f = static_cast<const FunctionStmt&>(*statements[0]);
-    ASSERT_TRUE(f.def);
-    EXPECT_EQ(f.def->param_symbols.size(), 2u);
-    EXPECT_EQ(names.text(f.def->param_symbols[0]), "a");
-    EXPECT_EQ(names.text(f.def->param_symbols[1]), "b");
+    const auto& f = node_cast<FunctionStmt>(*statements[0]);
     EXPECT_EQ(names.text(f.symbol), "f");
 }
 
@@ -356,29 +352,17 @@ TEST(Expressions, CallNameForms) {
     EXPECT_EQ(expr("\"s\".upper()"), "Call { name: \"upper\", args: [String(\"s\")] }");
 }
 
-TEST(Expressions, CallRoutesAndSymbols) {
+TEST(Expressions, CallsAreNumberedAndInterned) {
     NameTable names;
-    StmtList statements =
-        parse("f() sdl2.clear() http.get(u) util.f() x.y.z() sdl2x.f(); [1].sdl2()", names);
-    ASSERT_EQ(statements.size(), 7u);
-    auto call = [&](size_t i) -> const CallExpr& {
-        const Expr& e = *static_cast<const ExprStmt&>(*statements[i]).expr;
-        EXPECT_EQ(e.kind, ExprKind::Call);
-        return static_cast<const CallExpr&>(e);
-    };
-    EXPECT_EQ(call(0).route, CallRoute::Plain);
-    EXPECT_EQ(call(1).route, CallRoute::Graphics);
-    EXPECT_EQ(call(2).route, CallRoute::Http);
-    EXPECT_EQ(call(3).route, CallRoute::Dotted);
-    EXPECT_EQ(call(4).route, CallRoute::Plain);  // "z" with x.y as first argument
-    EXPECT_EQ(call(5).route, CallRoute::Dotted);
-    EXPECT_EQ(call(6).route, CallRoute::Plain);
-    for (size_t i = 0; i < statements.size(); ++i) {
-        EXPECT_EQ(names.text(call(i).symbol), call(i).name);
-        EXPECT_EQ(call(i).builtin_id, CallExpr::kUnresolved);
-    }
-    EXPECT_EQ(call(1).name, "sdl2.clear");
-    EXPECT_EQ(call(2).name, "http.get");
+    StmtList statements = parse("f(g()) sdl2.clear()", names);
+    ASSERT_EQ(statements.size(), 2u);
+    const auto& outer = node_cast<CallExpr>(*node_cast<ExprStmt>(*statements[0]).expr);
+    const auto& inner = node_cast<CallExpr>(*outer.args[0]);
+    const auto& dotted = node_cast<CallExpr>(*node_cast<ExprStmt>(*statements[1]).expr);
+    EXPECT_EQ(inner.id, 0u);  // made first: the arguments are parsed before the call node
+    EXPECT_EQ(outer.id, 1u);
+    EXPECT_EQ(dotted.id, 2u);
+    EXPECT_EQ(names.text(dotted.symbol), "sdl2.clear");
 }
 
 TEST(Expressions, ArgumentLists) {
@@ -474,11 +458,11 @@ TEST(Names, InterningIsShared) {
     NameTable names;
     StmtList first = parse("let x = y", names);
     StmtList second = parse("x = 1 for y in z {}", names);
-    const auto& let = static_cast<const AssignStmt&>(*first[0]);
-    const auto& assign = static_cast<const AssignStmt&>(*second[0]);
+    const auto& let = node_cast<AssignStmt>(*first[0]);
+    const auto& assign = node_cast<AssignStmt>(*second[0]);
     EXPECT_EQ(let.symbol, assign.symbol);
-    const auto& value = static_cast<const IdentifierExpr&>(*let.value);
-    const auto& loop = static_cast<const ForStmt&>(*second[1]);
+    const auto& value = node_cast<IdentifierExpr>(*let.value);
+    const auto& loop = node_cast<ForStmt>(*second[1]);
     EXPECT_EQ(value.symbol, loop.var_symbol);
     EXPECT_EQ(names.text(loop.var_symbol), "y");
     EXPECT_NE(let.symbol, value.symbol);
@@ -493,11 +477,11 @@ TEST(Names, EveryNameHasItsSymbol) {
     StmtList statements =
         parse("global g try {} catch e {} a += 1 def f(p) {} for i in r {}", names);
     ASSERT_EQ(statements.size(), 5u);
-    EXPECT_EQ(names.text(static_cast<const GlobalStmt&>(*statements[0]).symbol), "g");
-    EXPECT_EQ(names.text(static_cast<const TryStmt&>(*statements[1]).catch_symbol), "e");
-    EXPECT_EQ(names.text(static_cast<const CompoundAssignStmt&>(*statements[2]).symbol), "a");
-    EXPECT_EQ(names.text(static_cast<const FunctionStmt&>(*statements[3]).symbol), "f");
-    EXPECT_EQ(names.text(static_cast<const ForStmt&>(*statements[4]).var_symbol), "i");
+    EXPECT_EQ(names.text(node_cast<GlobalStmt>(*statements[0]).symbol), "g");
+    EXPECT_EQ(names.text(node_cast<TryStmt>(*statements[1]).catch_symbol), "e");
+    EXPECT_EQ(names.text(node_cast<CompoundAssignStmt>(*statements[2]).symbol), "a");
+    EXPECT_EQ(names.text(node_cast<FunctionStmt>(*statements[3]).symbol), "f");
+    EXPECT_EQ(names.text(node_cast<ForStmt>(*statements[4]).var_symbol), "i");
 }
 
 // ---- Nesting limits --------------------------------------------------------------------

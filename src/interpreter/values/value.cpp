@@ -53,10 +53,10 @@ Value Value::dict(DictMap map) {
     return v;
 }
 
-Value Value::function(std::shared_ptr<const FunctionDef> def) {
+Value Value::function(std::shared_ptr<const FunctionCode> code) {
     Value v(ValueKind::Function);
     auto* p = make_payload<detail::FunctionPayload>();
-    p->def = std::move(def);
+    p->code = std::move(code);
     v.bits_.object = p;
     return v;
 }

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "parser/syntax_tree.h"
+#include "support/check.h"
 
 namespace tarnel {
 
@@ -44,6 +44,16 @@ struct TriangleShape {
 };
 
 class Value;
+
+// What a function value holds: the function's code, opaque to values (the interpreter defines
+// it). Through it the debug form reaches the parameter names and the body.
+class FunctionCode {
+public:
+    virtual ~FunctionCode() = default;
+    virtual const std::vector<std::string>& params() const = 0;
+    // The debug text of the body's statements: [stmt, stmt].
+    virtual std::string debug_body() const = 0;
+};
 
 struct DictHash {
     using is_transparent = void;
@@ -77,7 +87,7 @@ struct DictPayload : ContainerPayload {
     DictMap map;
 };
 struct FunctionPayload : Payload {
-    std::shared_ptr<const FunctionDef> def;
+    std::shared_ptr<const FunctionCode> code;
 };
 struct ShapePayload : Payload {  // Rect, Circle, Triangle
     int32_t f[6] = {0, 0, 0, 0, 0, 0};
@@ -86,6 +96,14 @@ struct ShapePayload : Payload {  // Rect, Circle, Triangle
 }  // namespace detail
 
 class Value {
+    union Bits {
+        int64_t number;
+        double real;
+        bool boolean;
+        ColorRgb color;
+        detail::Payload* object;
+    };
+
 public:
     Value() noexcept : kind_(ValueKind::Null) { bits_.number = 0; }
     ~Value() { release(); }
@@ -123,7 +141,7 @@ public:
     static Value builtin_function(std::string qualified_name);
     static Value array(ValueList items);
     static Value dict(DictMap map);
-    static Value function(std::shared_ptr<const FunctionDef> def);
+    static Value function(std::shared_ptr<const FunctionCode> code);
     static Value rect(RectShape r);
     static Value color(ColorRgb c) { Value v(ValueKind::Color); v.bits_.color = c; return v; }
     static Value circle(CircleShape c);
@@ -134,18 +152,22 @@ public:
     bool is_null() const { return kind_ == ValueKind::Null; }
     bool is_numeric() const { return kind_ == ValueKind::Number || kind_ == ValueKind::Float; }
 
-    // Accessors: the caller has checked the kind.
-    int64_t as_number() const { return bits_.number; }
-    double as_float() const { return bits_.real; }
-    bool as_boolean() const { return bits_.boolean; }
-    ColorRgb as_color() const { return bits_.color; }
-    const std::string& as_string() const { return text_payload()->text; }  // String
-    const std::string& error_message() const { return text_payload()->text; }  // Error
-    const std::string& builtin_name() const { return text_payload()->text; }  // BuiltinFunction
-    const ValueList& as_array() const { return static_cast<detail::ArrayPayload*>(bits_.object)->items; }
-    const DictMap& as_dict() const { return static_cast<detail::DictPayload*>(bits_.object)->map; }
-    const std::shared_ptr<const FunctionDef>& as_function() const {
-        return static_cast<detail::FunctionPayload*>(bits_.object)->def;
+    // Accessors: the caller has checked the kind (and the checked builds check it again).
+    int64_t as_number() const { return checked(ValueKind::Number).number; }
+    double as_float() const { return checked(ValueKind::Float).real; }
+    bool as_boolean() const { return checked(ValueKind::Boolean).boolean; }
+    ColorRgb as_color() const { return checked(ValueKind::Color).color; }
+    const std::string& as_string() const { return text_of(ValueKind::String); }
+    const std::string& error_message() const { return text_of(ValueKind::Error); }
+    const std::string& builtin_name() const { return text_of(ValueKind::BuiltinFunction); }
+    const ValueList& as_array() const {
+        return static_cast<detail::ArrayPayload*>(checked(ValueKind::Array).object)->items;
+    }
+    const DictMap& as_dict() const {
+        return static_cast<detail::DictPayload*>(checked(ValueKind::Dict).object)->map;
+    }
+    const std::shared_ptr<const FunctionCode>& as_function() const {
+        return static_cast<detail::FunctionPayload*>(checked(ValueKind::Function).object)->code;
     }
     RectShape as_rect() const;
     CircleShape as_circle() const;
@@ -185,16 +207,17 @@ private:
     static void free_containers(detail::ContainerPayload* dead) noexcept;
     void separate();  // gives this Value its own copy of a shared payload
     detail::TextPayload* text_payload() const { return static_cast<detail::TextPayload*>(bits_.object); }
+    const Bits& checked([[maybe_unused]] ValueKind expected) const {
+        TARNEL_CHECK(kind_ == expected);
+        return bits_;
+    }
+    const std::string& text_of(ValueKind expected) const {
+        return static_cast<detail::TextPayload*>(checked(expected).object)->text;
+    }
     const int32_t* shape_fields() const { return static_cast<detail::ShapePayload*>(bits_.object)->f; }
 
     ValueKind kind_;
-    union Bits {
-        int64_t number;
-        double real;
-        bool boolean;
-        ColorRgb color;
-        detail::Payload* object;
-    } bits_;
+    Bits bits_;
 };
 
 // Printed form, as print and string concatenation show a value.

@@ -4,6 +4,7 @@
 
 #include "interpreter/values/value.h"
 #include "interpreter/values/value_walk.h"
+#include "lexer/lexer.h"
 
 namespace tarnel {
 
@@ -180,16 +181,16 @@ void append_debug_leaf(std::string& out, const Value& value) {
         case ValueKind::Array: case ValueKind::Dict:
             break;  // containers are walked by debug_string
         case ValueKind::Function: {
-            const FunctionDef& def = *value.as_function();
+            const FunctionCode& code = *value.as_function();
             out += "Function { params: [";
             bool first = true;
-            for (const std::string& param : def.params) {
+            for (const std::string& param : code.params()) {
                 if (!first) out += ", ";
                 first = false;
                 out += debug_quote(param);
             }
             out += "], body: ";
-            out += debug_text(def.body);
+            out += code.debug_body();
             out += " }";
             break;
         }
