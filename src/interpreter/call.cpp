@@ -1,4 +1,5 @@
-// Call dispatch and user-function invocation.
+// Calls: evaluating the arguments, deciding who answers the name (graphics, http, the builtin
+// table, a function value) and running user functions.
 #include "interpreter/builtins/builtins.h"
 #include "interpreter/http/http.h"
 #include "interpreter/interpreter_state.h"
@@ -12,12 +13,12 @@ class CallFrame {
 public:
     CallFrame(Interpreter& interp, const Unit& unit) : interp_(interp), outer_unit_(interp.unit) {
         ++interp_.call_depth;
-        interp_.push_scope();
+        interp_.env.push_scope();
         interp_.unit = &unit;
     }
     ~CallFrame() {
         interp_.unit = outer_unit_;
-        interp_.pop_scope();
+        interp_.env.pop_scope();
         --interp_.call_depth;
     }
     CallFrame(const CallFrame&) = delete;
@@ -26,22 +27,6 @@ public:
 private:
     Interpreter& interp_;
     const Unit* outer_unit_;
-};
-
-// Truncates the argument stack back to where this call's arguments began.
-class ArgumentWindow {
-public:
-    explicit ArgumentWindow(Interpreter& interp) : interp_(interp), base_(interp.arg_stack.size()) {}
-    ~ArgumentWindow() { interp_.arg_stack.resize(base_); }
-    ArgumentWindow(const ArgumentWindow&) = delete;
-    ArgumentWindow& operator=(const ArgumentWindow&) = delete;
-    std::span<Value> values() {
-        return std::span<Value>(interp_.arg_stack).subspan(base_);
-    }
-
-private:
-    Interpreter& interp_;
-    size_t base_;
 };
 
 std::optional<Value> call_module_function(const std::string& name, std::span<Value> args,
@@ -87,31 +72,35 @@ Value call_user_function(Interpreter& interp, const CompiledFunction& function, 
         CallFrame frame(interp, function.unit);
         size_t bound = std::min(function.param_slots.size(), args.size());
         for (size_t i = 0; i < bound; ++i) {
-            interp.set_variable(function.param_slots[i], std::move(args[i]));
+            interp.env.set_variable(function.param_slots[i], std::move(args[i]));
         }
         for (const StmtPtr& statement : function.definition.body) {
             execute(interp, *statement);
             if (interp.signalled()) break;
         }
     }
-    if (!interp.has_return) return Value();
-    interp.has_return = false;
-    return std::move(interp.return_value);
+    if (!interp.signals.has_return) return Value();
+    interp.signals.has_return = false;
+    return std::move(interp.signals.return_value);
 }
 
-Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* assign_to) {
-    if (interp.abandoned()) [[unlikely]] return Value();
-    const bool tracing = extra_debug();
-    if (tracing) trace_call_parts("Calling function: ", call.name);
+namespace {
 
-    ArgumentWindow window(interp);
+// The two halves of a call, inlined into call_function (the hot path) and also offered out of
+// line to the assignment that updates a variable in place.
+[[gnu::always_inline]] inline bool begin_call_inline(Interpreter& interp, const CallExpr& call) {
+    if (interp.abandoned()) [[unlikely]] return false;
+    if (extra_debug()) trace_call_parts("Calling function: ", call.name);
     for (const ExprPtr& arg : call.args) {
         Value value = evaluate(interp, *arg);
         interp.arg_stack.push_back(std::move(value));
     }
-    if (interp.abandoned()) [[unlikely]] return Value();  // while an argument was evaluated
-    std::span<Value> args = window.values();
+    return !interp.abandoned();  // it may have been abandoned while an argument was evaluated
+}
 
+[[gnu::always_inline]] inline Value invoke_inline(Interpreter& interp, const CallExpr& call,
+                                                  std::span<Value> args) {
+    const bool tracing = extra_debug();
     const CallSite& site = interp.unit->calls[call.id];
     if (site.route == CallRoute::Graphics) {
         if (auto result = call_graphics(call.name, args, interp.module_state)) return std::move(*result);
@@ -120,22 +109,14 @@ Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* ass
     }
 
     if (site.builtin != kNotBuiltin) {
-        // A builtin cannot observe variables, so `x = f(x, ...)` may hand it x's only share.
-        Value* lent = nullptr;
-        if (assign_to != nullptr && !call.args.empty() && call.args[0]->kind == ExprKind::Identifier &&
-            node_cast<IdentifierExpr>(*call.args[0]).symbol == *assign_to) {
-            lent = release_for_update(interp, *assign_to, args[0]);
-        }
-        Value result = update_lent(lent, lent != nullptr ? &args[0] : nullptr, [&] {
-            return call_builtin(site.builtin, args, interp.module_state);
-        });
+        Value result = call_builtin(site.builtin, args, interp.module_state);
         if (tracing) trace_call_parts(call.name, " is a builtin");
         return result;
     }
 
     if (tracing) trace_call_parts(call.name, " is not a builtin, looking for user function");
-    Value callee = site.route == CallRoute::Plain ? interp.get_variable(call.symbol)
-                                                  : interp.get_variable(std::string_view(call.name));
+    Value callee = site.route == CallRoute::Plain ? interp.env.get_variable(call.symbol)
+                                                  : interp.get_variable(call.name);
     if (tracing) trace_lookup(call.name, callee);
 
     if (callee.is(ValueKind::BuiltinFunction)) {
@@ -151,6 +132,20 @@ Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* ass
     }
     if (tracing) trace_call_parts("Function not found for: ", call.name);
     return Value();
+}
+
+}  // namespace
+
+bool begin_call(Interpreter& interp, const CallExpr& call) { return begin_call_inline(interp, call); }
+
+Value invoke(Interpreter& interp, const CallExpr& call, std::span<Value> args) {
+    return invoke_inline(interp, call, args);
+}
+
+[[gnu::noinline]] Value call_function(Interpreter& interp, const CallExpr& call) {
+    ArgumentWindow window(interp);
+    if (!begin_call_inline(interp, call)) return Value();
+    return invoke_inline(interp, call, window.values());
 }
 
 }  // namespace tarnel

@@ -36,14 +36,14 @@ bool is_pure_leaf(const Expr& expr) {
 
 void reserve_if_identifier(Interpreter& interp, const Expr& expr) {
     if (expr.kind == ExprKind::Identifier) {
-        interp.reserve_symbol(node_cast<IdentifierExpr>(expr).symbol);
+        interp.env.reserve_symbol(node_cast<IdentifierExpr>(expr).symbol);
     }
 }
 
 // A variable is read in place; anything else is evaluated into `scratch`.
 inline const Value& operand(Interpreter& interp, const Expr& expr, Value& scratch) {
     if (expr.kind == ExprKind::Identifier) {
-        return interp.lookup(node_cast<IdentifierExpr>(expr).symbol);
+        return interp.env.lookup(node_cast<IdentifierExpr>(expr).symbol);
     }
     if (expr.kind == ExprKind::Number) {
         scratch = Value::number(node_cast<NumberExpr>(expr).value);
@@ -168,7 +168,7 @@ Value evaluate(Interpreter& interp, const Expr& expr) {
         case ExprKind::String: return evaluate_string(node_cast<StringExpr>(expr));
         case ExprKind::Boolean: return Value::boolean(node_cast<BooleanExpr>(expr).value);
         case ExprKind::Identifier:
-            return interp.get_variable(node_cast<IdentifierExpr>(expr).symbol);
+            return interp.env.get_variable(node_cast<IdentifierExpr>(expr).symbol);
         case ExprKind::BinaryOp: return binary(interp, node_cast<BinaryOpExpr>(expr));
         case ExprKind::UnaryOp: return evaluate_unary(interp, node_cast<UnaryOpExpr>(expr));
         case ExprKind::Call: return call_function(interp, node_cast<CallExpr>(expr));

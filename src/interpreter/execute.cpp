@@ -13,45 +13,57 @@ namespace {
 // name = value. Two shapes update in place instead of copying the whole payload:
 // name = name + text, and name = builtin(name, ...) (push, for one). Between the end of the
 // operand evaluation and the assignment nothing can observe the variable, so its own share
-// of the old value can be dropped first.
+// of the old value can be dropped first, and the value updated has no other holder.
 [[gnu::noinline]] void assign(Interpreter& interp, Symbol symbol, const Expr& value_expr) {
     if (value_expr.kind == ExprKind::BinaryOp) {
         const auto& node = node_cast<BinaryOpExpr>(value_expr);
         if (node.op == BinaryOperator::Plus && node.left->kind == ExprKind::Identifier &&
             node_cast<IdentifierExpr>(*node.left).symbol == symbol) {
-            Value left = interp.get_variable(symbol);
+            Value left = interp.env.get_variable(symbol);
             Value right = evaluate(interp, *node.right);
             if (interp.abandoned()) return;  // an abandoned run assigns nothing
             if (left.is(ValueKind::String) && right.is(ValueKind::String)) {
                 Value* lent = release_for_update(interp, symbol, left);
                 update_lent(lent, &left, [&] { left.mutable_string() += right.as_string(); });
-                interp.set_variable(symbol, std::move(left));
+                interp.env.set_variable(symbol, std::move(left));
                 return;
             }
-            interp.set_variable(symbol, operate(interp, std::move(left), BinaryOperator::Plus, right));
+            interp.env.set_variable(symbol, operate(interp, std::move(left), BinaryOperator::Plus, right));
             return;
         }
     } else if (value_expr.kind == ExprKind::Call) {
-        Value result = call_function(interp, node_cast<CallExpr>(value_expr), &symbol);
-        if (!interp.abandoned()) interp.set_variable(symbol, std::move(result));
+        const auto& call = node_cast<CallExpr>(value_expr);
+        ArgumentWindow window(interp);
+        if (!begin_call(interp, call)) return;  // an abandoned run assigns nothing
+        std::span<Value> args = window.values();
+        // A builtin cannot observe variables, so `x = f(x, ...)` may hand it x's only share.
+        Value* lent = nullptr;
+        if (interp.unit->calls[call.id].builtin != kNotBuiltin && !call.args.empty() &&
+            call.args[0]->kind == ExprKind::Identifier &&
+            node_cast<IdentifierExpr>(*call.args[0]).symbol == symbol) {
+            lent = release_for_update(interp, symbol, args[0]);
+        }
+        Value result = update_lent(lent, lent != nullptr ? &args[0] : nullptr,
+                                   [&] { return invoke(interp, call, args); });
+        if (!interp.abandoned()) interp.env.set_variable(symbol, std::move(result));
         return;
     }
     Value result = evaluate(interp, value_expr);
-    if (!interp.abandoned()) interp.set_variable(symbol, std::move(result));
+    if (!interp.abandoned()) interp.env.set_variable(symbol, std::move(result));
 }
 
 [[gnu::noinline]] void compound_assign(Interpreter& interp, const CompoundAssignStmt& node) {
-    Value current = interp.get_variable(node.symbol);
+    Value current = interp.env.get_variable(node.symbol);
     Value operand = evaluate(interp, *node.value);
     if (interp.abandoned()) return;  // an abandoned run assigns nothing
     if (node.op == BinaryOperator::Plus && current.is(ValueKind::String) &&
         operand.is(ValueKind::String)) {
         Value* lent = release_for_update(interp, node.symbol, current);
         update_lent(lent, &current, [&] { current.mutable_string() += operand.as_string(); });
-        interp.set_variable(node.symbol, std::move(current));
+        interp.env.set_variable(node.symbol, std::move(current));
         return;
     }
-    interp.set_variable(node.symbol, operate(interp, std::move(current), node.op, operand));
+    interp.env.set_variable(node.symbol, operate(interp, std::move(current), node.op, operand));
 }
 
 [[gnu::noinline]] void run_for(Interpreter& interp, const ForStmt& node) {
@@ -73,12 +85,12 @@ namespace {
             return;  // the range would be Null: not an array, nothing happens
         }
         for (int64_t i = low; i < high && interp.keep_going(); ++i) {
-            interp.set_variable(node.var_symbol, Value::number(i));
+            interp.env.set_variable(node.var_symbol, Value::number(i));
             execute_block(interp, node.body);
             if (interp.stops_loop()) break;
-            interp.continue_signal = false;
+            interp.signals.continue_signal = false;
         }
-        interp.break_signal = false;
+        interp.signals.break_signal = false;
         return;
     }
     items = evaluate(interp, *node.iter);
@@ -87,12 +99,12 @@ namespace {
     const ValueList& list = items.as_array();
     for (const Value& item : list) {
         if (!interp.keep_going()) break;
-        interp.set_variable(node.var_symbol, item);
+        interp.env.set_variable(node.var_symbol, item);
         execute_block(interp, node.body);
         if (interp.stops_loop()) break;
-        interp.continue_signal = false;
+        interp.signals.continue_signal = false;
     }
-    interp.break_signal = false;
+    interp.signals.break_signal = false;
 }
 
 [[gnu::noinline]] void run_while(Interpreter& interp, const WhileStmt& node) {
@@ -100,9 +112,9 @@ namespace {
         if (!is_truthy(evaluate(interp, *node.condition))) break;
         execute_block(interp, node.body);
         if (interp.stops_loop()) break;
-        interp.continue_signal = false;
+        interp.signals.continue_signal = false;
     }
-    interp.break_signal = false;
+    interp.signals.break_signal = false;
 }
 
 [[gnu::noinline]] void run_match(Interpreter& interp, const MatchStmt& node) {
@@ -118,11 +130,11 @@ namespace {
 
 [[gnu::noinline]] void run_try(Interpreter& interp, const TryStmt& node) {
     execute_block(interp, node.body);
-    if (interp.has_return && interp.return_value.is(ValueKind::Error)) {
-        Value caught = std::move(interp.return_value);
-        interp.return_value = Value();
-        interp.has_return = false;
-        interp.set_variable(node.catch_symbol, Value::string(caught.error_message()));
+    if (interp.signals.has_return && interp.signals.return_value.is(ValueKind::Error)) {
+        Value caught = std::move(interp.signals.return_value);
+        interp.signals.return_value = Value();
+        interp.signals.has_return = false;
+        interp.env.set_variable(node.catch_symbol, Value::string(caught.error_message()));
         execute_block(interp, node.catch_body);
     }
 }
@@ -130,7 +142,7 @@ namespace {
 }  // namespace
 
 Value* release_for_update(Interpreter& interp, Symbol symbol, const Value& value) {
-    Value* slot = interp.shared_assignment_slot(symbol);
+    Value* slot = interp.env.shared_assignment_slot(symbol);
     if (slot == nullptr || !slot->shares_payload_with(value)) return nullptr;
     *slot = Value();
     return slot;
@@ -158,7 +170,7 @@ void execute(Interpreter& interp, const Stmt& stmt) {
             break;
         case StmtKind::Function: {
             const auto& node = node_cast<FunctionStmt>(stmt);
-            interp.set_variable(node.symbol, interp.unit->function_value(node.id));
+            interp.env.set_variable(node.symbol, interp.unit->function_value(node.id));
             break;
         }
         case StmtKind::If: {
@@ -176,14 +188,14 @@ void execute(Interpreter& interp, const Stmt& stmt) {
         case StmtKind::Try: run_try(interp, node_cast<TryStmt>(stmt)); break;
         case StmtKind::Return: {
             const auto& node = node_cast<ReturnStmt>(stmt);
-            interp.return_value = node.value ? evaluate(interp, *node.value) : Value();
-            interp.has_return = true;
+            interp.signals.return_value = node.value ? evaluate(interp, *node.value) : Value();
+            interp.signals.has_return = true;
             break;
         }
-        case StmtKind::Break: interp.break_signal = true; break;
-        case StmtKind::Continue: interp.continue_signal = true; break;
+        case StmtKind::Break: interp.signals.break_signal = true; break;
+        case StmtKind::Continue: interp.signals.continue_signal = true; break;
         case StmtKind::Global:
-            interp.declare_global(node_cast<GlobalStmt>(stmt).symbol);
+            interp.env.declare_global(node_cast<GlobalStmt>(stmt).symbol);
             break;
         case StmtKind::Use: apply_use(interp, node_cast<UseStmt>(stmt)); break;
         case StmtKind::Expr: evaluate(interp, *node_cast<ExprStmt>(stmt).expr); break;
@@ -199,14 +211,14 @@ void run_statements(Interpreter& interp, const StmtList& statements) {
             execute(interp, *statement);
         }
     }
-    Value main_function = interp.get_variable(interp.names()->intern("main"));
+    Value main_function = interp.env.get_variable(interp.names()->intern("main"));
     if (main_function.is(ValueKind::Function)) {
         call_user_function(interp, static_cast<const CompiledFunction&>(*main_function.as_function()), {});
         return;
     }
     for (const StmtPtr& statement : statements) {
         execute(interp, *statement);
-        if (interp.has_return) break;
+        if (interp.signals.has_return) break;
     }
 }
 
@@ -252,8 +264,8 @@ bool Session::run_input(std::shared_ptr<const Unit> input) {
     if (!interp.abandoned()) return true;
     // Every call has returned by now; the shell goes on with the state reached.
     interp.clear_abandonment();
-    interp.has_return = interp.break_signal = interp.continue_signal = false;
-    interp.return_value = Value();
+    interp.signals.has_return = interp.signals.break_signal = interp.signals.continue_signal = false;
+    interp.signals.return_value = Value();
     return false;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "interpreter/graphics/graphics.h"
+#include "interpreter/environment.h"
 #include "interpreter/interpreter.h"
 #include "interpreter/unit.h"
 #include "interpreter/values/operators.h"
@@ -20,6 +21,26 @@ namespace tarnel {
 
 using ExportTable = std::shared_ptr<const DictMap>;  // immutable once built, so shareable
 
+// A pending return, break or continue (see execute.cpp for who sets and who takes them).
+struct ControlSignals {
+    Value return_value;
+    bool has_return = false;
+    bool break_signal = false;
+    bool continue_signal = false;
+    bool any() const { return has_return || break_signal || continue_signal; }
+    void clear() {
+        return_value = Value();
+        has_return = break_signal = continue_signal = false;
+    }
+};
+
+// The modules one interpreter knows: by name or alias for `module.item`, the cache of loaded
+// file modules, and the chain of file modules being loaded right now (to stop a cycle).
+struct ModuleRegistry {
+    std::unordered_map<std::string, ExportTable> modules;
+    std::unordered_map<std::string, ExportTable> module_cache;
+    std::vector<std::string> loading_chain;
+};
 
 class Interpreter {
 public:
@@ -29,57 +50,16 @@ public:
     Interpreter(const Interpreter&) = delete;
     Interpreter& operator=(const Interpreter&) = delete;
 
-    // Variables (dynamic scoping). A lookup finds the innermost live binding of the name.
-    // The value a read of `symbol` sees (Null when unbound). The reference is valid only
-    // until the next write to any variable.
-    const Value& lookup(Symbol symbol) {
-        ensure_symbol(symbol);
-        uint32_t top = top_[symbol];
-        return top != kNoBinding ? bindings_[top].value : globals_[symbol];
-    }
-    Value get_variable(Symbol symbol) { return lookup(symbol); }
-    // Makes room for `symbol`, so that later lookups of it invalidate no reference.
-    void reserve_symbol(Symbol symbol) { ensure_symbol(symbol); }
-    Value get_variable(std::string_view name);  // also handles module.item names
-    void set_variable(Symbol symbol, Value value) {
-        ensure_symbol(symbol);
-        if (scope_starts_.empty() || declared_global_[symbol]) {
-            globals_[symbol] = std::move(value);
-            has_global_[symbol] = 1;
-            return;
-        }
-        uint32_t top = top_[symbol];
-        if (top != kNoBinding && top >= scope_starts_.back()) {
-            bindings_[top].value = std::move(value);  // already bound in this scope
-            return;
-        }
-        bindings_.push_back({std::move(value), symbol, top});
-        top_[symbol] = static_cast<uint32_t>(bindings_.size() - 1);
-    }
-    void declare_global(Symbol symbol);
-    // Writes the global directly, whatever the scopes (the item form of `use`).
-    void set_global(Symbol symbol, Value value);
-    // The slot that both a read of `symbol` and an assignment to it would use, or null when
-    // they differ (the read would come from a caller's scope or from the globals shadowed by a
-    // new local). Lets an assignment release its own share before an in-place update.
-    Value* shared_assignment_slot(Symbol symbol);
-
-    void push_scope() { scope_starts_.push_back(static_cast<uint32_t>(bindings_.size())); }
-    void pop_scope();
-    size_t scope_depth() const { return scope_starts_.size(); }
-
-    // Globals in symbol order, for module exports.
-    std::vector<std::pair<std::string, Value>> global_entries() const;
+    // Variables: `env` holds them; the dotted form m.item reads the module table.
+    Environment env;
+    Value get_variable(std::string_view name);  // a plain name or module.item
 
     const std::shared_ptr<NameTable>& names() const { return names_; }
 
-    // Control signals.
-    Value return_value;
-    bool has_return = false;
-    bool break_signal = false;
-    bool continue_signal = false;
-    bool signalled() const { return has_return || break_signal || continue_signal || abandoned(); }
-    bool stops_loop() const { return has_return || break_signal || abandoned(); }
+    ControlSignals signals;
+    // The block rule: a statement list stops after a statement that left any of these.
+    bool signalled() const { return signals.any() || abandoned(); }
+    bool stops_loop() const { return signals.has_return || signals.break_signal || abandoned(); }
 
     // Abandoning a run is the one way a run is cut short. The reason's message is written once;
     // from then on no statement runs, no call happens and no diagnostic is written, so the run
@@ -105,9 +85,7 @@ public:
     }
     const RunLimits limits;
 
-    std::unordered_map<std::string, ExportTable> modules;
-    std::unordered_map<std::string, ExportTable> module_cache;
-    std::vector<std::string> loading_chain;  // modules being loaded by this interpreter's chain
+    ModuleRegistry registry;
 
     GraphicsState module_state;
 
@@ -120,30 +98,12 @@ public:
     const char* stack_limit = nullptr;  // lowest safe stack address on this thread
 
 private:
-    static constexpr uint32_t kNoBinding = UINT32_MAX;
-    // Local bindings live in one stack in the order they were made; each remembers the binding
-    // of the same name that it shadows, so lookups and scope exits never search.
-    struct Binding {
-        Value value;
-        Symbol symbol;
-        uint32_t shadowed;
-    };
-    void ensure_symbol(Symbol symbol) {
-        if (symbol >= top_.size()) grow(symbol);
-    }
-    void grow(Symbol symbol);
     void check_deadline();
 
     Abandonment abandonment_ = Abandonment::None;
     uint32_t polls_ = 0;
 
     std::shared_ptr<NameTable> names_;
-    std::vector<Binding> bindings_;         // live local bindings, innermost last
-    std::vector<uint32_t> scope_starts_;    // per scope: index of its first binding
-    std::vector<uint32_t> top_;             // per symbol: innermost local binding or kNoBinding
-    std::vector<Value> globals_;            // per symbol
-    std::vector<uint8_t> has_global_;       // per symbol
-    std::vector<uint8_t> declared_global_;  // per symbol: the global-name set
 };
 
 // Trace lines of extra debug mode.
@@ -156,8 +116,31 @@ Value operate(Interpreter& interp, Value left, BinaryOperator op, const Value& r
 Value evaluate(Interpreter& interp, const Expr& expr);
 void execute(Interpreter& interp, const Stmt& stmt);
 void execute_block(Interpreter& interp, const StmtList& statements);
-// `assign_to`: the variable the call's result will be assigned to, if any (see execute.cpp).
-Value call_function(Interpreter& interp, const CallExpr& call, const Symbol* assign_to = nullptr);
+// The arguments of one call, on the interpreter's argument stack while the call runs.
+class ArgumentWindow {
+public:
+    explicit ArgumentWindow(Interpreter& interp) : interp_(interp), base_(interp.arg_stack.size()) {}
+    ~ArgumentWindow() {  // only ever shrinks: no call to the growing path of resize
+        interp_.arg_stack.erase(interp_.arg_stack.begin() + static_cast<ptrdiff_t>(base_),
+                                interp_.arg_stack.end());
+    }
+    ArgumentWindow(const ArgumentWindow&) = delete;
+    ArgumentWindow& operator=(const ArgumentWindow&) = delete;
+    std::span<Value> values() { return std::span<Value>(interp_.arg_stack).subspan(base_); }
+
+private:
+    Interpreter& interp_;
+    size_t base_;
+};
+
+// A whole call: begin_call, then invoke.
+Value call_function(Interpreter& interp, const CallExpr& call);
+// The first half of a call: the "Calling function" trace, then the arguments, first to last,
+// onto the argument stack (open an ArgumentWindow first). False when the run was abandoned
+// meanwhile: then nothing may be invoked.
+bool begin_call(Interpreter& interp, const CallExpr& call);
+// The second half: whoever answers the name runs with the evaluated arguments.
+Value invoke(Interpreter& interp, const CallExpr& call, std::span<Value> args);
 // Drops the variable's own share of `value` when the variable's slot is about to be
 // overwritten with a result computed from it, so the update can happen in place. Returns the
 // emptied slot, or null when nothing was released.

@@ -22,7 +22,7 @@ ExportTable builtin_exports(std::string_view prefix, std::span<const std::string
 }  // namespace
 
 std::optional<ExportTable> load_module(Interpreter& interp, const std::string& name) {
-    if (auto cached = interp.module_cache.find(name); cached != interp.module_cache.end()) {
+    if (auto cached = interp.registry.module_cache.find(name); cached != interp.registry.module_cache.end()) {
         return cached->second;
     }
     if (name == "sdl2") return builtin_exports("sdl2.", graphics_function_names());
@@ -30,8 +30,8 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
 
     // A module that this chain of loads is already running: loading it again would never end,
     // so this load does nothing, like a missing module, and the outer load completes.
-    if (std::find(interp.loading_chain.begin(), interp.loading_chain.end(), name) !=
-        interp.loading_chain.end()) {
+    if (std::find(interp.registry.loading_chain.begin(), interp.registry.loading_chain.end(), name) !=
+        interp.registry.loading_chain.end()) {
         return std::nullopt;
     }
 
@@ -44,7 +44,7 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
     }
     std::shared_ptr<const Unit> source = load_source(*text, *interp.names());
 
-    std::vector<std::string> chain = interp.loading_chain;
+    std::vector<std::string> chain = interp.registry.loading_chain;
     chain.push_back(name);
     DictMap exports;
     {
@@ -57,7 +57,7 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
             interp.inherit_abandonment(module.abandonment());  // the run ends, not only the module
             return std::nullopt;
         }
-        for (auto& [export_name, value] : module.global_entries()) {
+        for (auto& [export_name, value] : module.env.global_entries()) {
             if (tracing) {
                 trace("Exporting: " + export_name + " = " +
                       (value.is(ValueKind::Function) ? "Function" : "Other"));
@@ -67,7 +67,7 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
     }
     if (tracing) trace("Module " + name + " has " + std::to_string(exports.size()) + " exports");
     ExportTable table = std::make_shared<const DictMap>(std::move(exports));
-    interp.module_cache[name] = table;
+    interp.registry.module_cache[name] = table;
     return table;
 }
 
@@ -75,12 +75,12 @@ void apply_use(Interpreter& interp, const UseStmt& use) {
     std::optional<ExportTable> table = load_module(interp, use.module);
     if (!table) return;
     if (!use.items) {
-        interp.modules[use.alias ? *use.alias : use.module] = *table;
+        interp.registry.modules[use.alias ? *use.alias : use.module] = *table;
         return;
     }
     for (const std::string& item : *use.items) {
         auto found = (*table)->find(item);
-        if (found != (*table)->end()) interp.set_global(interp.names()->intern(item), found->second);
+        if (found != (*table)->end()) interp.env.set_global(interp.names()->intern(item), found->second);
     }
 }
 
