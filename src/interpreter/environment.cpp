@@ -11,38 +11,41 @@ Environment::Environment(const NameTable& names) : names_(names) {
 Environment::~Environment() = default;
 
 void Environment::clear() {
-    globals_.clear();
-    has_global_.clear();
-    bindings_.clear();
+    saved_.clear();
     scope_starts_.clear();
-    std::fill(top_.begin(), top_.end(), kNoBinding);
-    globals_.resize(top_.size());
-    has_global_.resize(top_.size(), 0);
+    const size_t size = cells_.size();
+    cells_.clear();
+    cells_.resize(size);
+    std::fill(owner_.begin(), owner_.end(), 0);
+    std::fill(global_home_.begin(), global_home_.end(), kNowhere);
+    std::fill(has_global_.begin(), has_global_.end(), 0);
 }
 
 void Environment::grow(Symbol symbol) {
     size_t size = std::max<size_t>(static_cast<size_t>(symbol) + 1, names_.size());
-    size = std::max(size, top_.size() * 2);
-    top_.resize(size, kNoBinding);
-    globals_.resize(size);
+    size = std::max(size, cells_.size() * 2);
+    cells_.resize(size);
+    owner_.resize(size, 0);
+    global_home_.resize(size, kNowhere);
     has_global_.resize(size, 0);
     declared_global_.resize(size, 0);
 }
 
-Value* Environment::shared_assignment_slot(Symbol symbol) {
-    ensure_symbol(symbol);
-    uint32_t top = top_[symbol];
-    if (scope_starts_.empty() || declared_global_[symbol]) {
-        return top == kNoBinding ? &globals_[symbol] : nullptr;
-    }
-    if (top != kNoBinding && top >= scope_starts_.back()) return &bindings_[top].value;
-    return nullptr;
+void Environment::bind_new(Symbol symbol, Value value, uint32_t depth) {
+    if (owner_[symbol] == 0) global_home_[symbol] = static_cast<uint32_t>(saved_.size());
+    saved_.push_back({std::move(cells_[symbol]), symbol, owner_[symbol]});
+    cells_[symbol] = std::move(value);
+    owner_[symbol] = depth;
 }
 
 void Environment::set_global(Symbol symbol, Value value) {
     ensure_symbol(symbol);
-    globals_[symbol] = std::move(value);
     has_global_[symbol] = 1;
+    if (owner_[symbol] == 0) {
+        cells_[symbol] = std::move(value);
+    } else {
+        saved_[global_home_[symbol]].value = std::move(value);  // shadowed by a local
+    }
 }
 
 void Environment::declare_global(Symbol symbol) {
@@ -50,22 +53,31 @@ void Environment::declare_global(Symbol symbol) {
     declared_global_[symbol] = 1;
 }
 
+Value* Environment::shared_assignment_slot(Symbol symbol) {
+    ensure_symbol(symbol);
+    const auto depth = static_cast<uint32_t>(scope_starts_.size());
+    const uint32_t writes_to = depth == 0 || declared_global_[symbol] ? 0 : depth;
+    return owner_[symbol] == writes_to ? &cells_[symbol] : nullptr;
+}
+
 void Environment::pop_scope() {
-    uint32_t start = scope_starts_.back();
+    const uint32_t start = scope_starts_.back();
     scope_starts_.pop_back();
-    for (size_t i = bindings_.size(); i > start; --i) {
-        const Binding& binding = bindings_[i - 1];
-        top_[binding.symbol] = binding.shadowed;
+    for (size_t i = saved_.size(); i > start; --i) {
+        Saved& record = saved_[i - 1];
+        cells_[record.symbol] = std::move(record.value);
+        owner_[record.symbol] = record.owner;
+        if (record.owner == 0) global_home_[record.symbol] = kNowhere;
     }
-    bindings_.erase(bindings_.begin() + start, bindings_.end());
+    saved_.erase(saved_.begin() + start, saved_.end());
 }
 
 std::vector<std::pair<std::string, Value>> Environment::global_entries() const {
     std::vector<std::pair<std::string, Value>> entries;
-    for (size_t symbol = 0; symbol < globals_.size(); ++symbol) {
-        if (has_global_[symbol]) {
-            entries.emplace_back(names_.text(static_cast<Symbol>(symbol)), globals_[symbol]);
-        }
+    for (size_t symbol = 0; symbol < cells_.size(); ++symbol) {
+        if (!has_global_[symbol]) continue;
+        const Value& value = owner_[symbol] == 0 ? cells_[symbol] : saved_[global_home_[symbol]].value;
+        entries.emplace_back(names_.text(static_cast<Symbol>(symbol)), value);
     }
     return entries;
 }

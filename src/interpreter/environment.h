@@ -1,7 +1,12 @@
 // The variables of one interpreter: globals and the local bindings of the calls in progress,
-// with dynamic scoping. A read finds the innermost live binding of a name across every active
-// call, else the global. Each name keeps a chain of its live bindings, so a lookup and a scope
-// exit cost the same at any call depth.
+// with dynamic scoping: a read finds the innermost live binding of a name across every active
+// call, else the global.
+//
+// Shallow binding: each name has one cell holding the value a read sees right now, so a read
+// is one load whatever the call depth. A scope that binds a name it does not own yet saves the
+// cell's previous value and owner on the save stack and restores them when it ends. A global
+// shadowed by a local lives meanwhile in the save record of the outermost scope that shadowed
+// it (global_home), which is where writes to the global go.
 #pragma once
 
 #include <cstdint>
@@ -21,41 +26,35 @@ public:
     Environment(const Environment&) = delete;
     Environment& operator=(const Environment&) = delete;
 
-    // A lookup finds the innermost live binding of the name.
-    // The value a read of `symbol` sees (Null when unbound). The reference is valid only
-    // until the next write to any variable.
+    // The value a read of `symbol` sees (Null when unbound). The reference is valid only until
+    // the next write to any variable or the next new symbol.
     const Value& lookup(Symbol symbol) {
         ensure_symbol(symbol);
-        uint32_t top = top_[symbol];
-        return top != kNoBinding ? bindings_[top].value : globals_[symbol];
+        return cells_[symbol];
     }
     Value get_variable(Symbol symbol) { return lookup(symbol); }
     // Makes room for `symbol`, so that later lookups of it invalidate no reference.
     void reserve_symbol(Symbol symbol) { ensure_symbol(symbol); }
+    // Binds in the running scope, or the global when at top level or declared global.
     void set_variable(Symbol symbol, Value value) {
         ensure_symbol(symbol);
-        if (scope_starts_.empty() || declared_global_[symbol]) {
-            globals_[symbol] = std::move(value);
-            has_global_[symbol] = 1;
+        const auto depth = static_cast<uint32_t>(scope_starts_.size());
+        if (depth == 0 || declared_global_[symbol]) return set_global(symbol, std::move(value));
+        if (owner_[symbol] == depth) {
+            cells_[symbol] = std::move(value);  // already bound in this scope
             return;
         }
-        uint32_t top = top_[symbol];
-        if (top != kNoBinding && top >= scope_starts_.back()) {
-            bindings_[top].value = std::move(value);  // already bound in this scope
-            return;
-        }
-        bindings_.push_back({std::move(value), symbol, top});
-        top_[symbol] = static_cast<uint32_t>(bindings_.size() - 1);
+        bind_new(symbol, std::move(value), depth);
     }
     void declare_global(Symbol symbol);
-    // Writes the global directly, whatever the scopes (the item form of `use`).
+    // Writes the global, whatever the scopes (also the item form of `use`).
     void set_global(Symbol symbol, Value value);
     // The slot that both a read of `symbol` and an assignment to it would use, or null when
-    // they differ (the read would come from a caller's scope or from the globals shadowed by a
-    // new local). Lets an assignment release its own share before an in-place update.
+    // they differ (the read would come from a caller's scope or a local shadowing the global
+    // written). Lets an assignment release its own share before an in-place update.
     Value* shared_assignment_slot(Symbol symbol);
 
-    void push_scope() { scope_starts_.push_back(static_cast<uint32_t>(bindings_.size())); }
+    void push_scope() { scope_starts_.push_back(static_cast<uint32_t>(saved_.size())); }
     void pop_scope();
     size_t scope_depth() const { return scope_starts_.size(); }
 
@@ -66,26 +65,27 @@ public:
     std::vector<std::pair<std::string, Value>> global_entries() const;
 
 private:
-    static constexpr uint32_t kNoBinding = UINT32_MAX;
-    // Local bindings live in one stack in the order they were made; each remembers the binding
-    // of the same name that it shadows, so lookups and scope exits never search.
-    struct Binding {
+    static constexpr uint32_t kNowhere = UINT32_MAX;
+    // What a scope's new binding replaced in the cell.
+    struct Saved {
         Value value;
         Symbol symbol;
-        uint32_t shadowed;
+        uint32_t owner;
     };
     void ensure_symbol(Symbol symbol) {
-        if (symbol >= top_.size()) grow(symbol);
+        if (symbol >= cells_.size()) grow(symbol);
     }
     void grow(Symbol symbol);
+    void bind_new(Symbol symbol, Value value, uint32_t depth);
 
     const NameTable& names_;  // only for its size: symbols index the tables below
-    std::vector<Binding> bindings_;         // live local bindings, innermost last
-    std::vector<uint32_t> scope_starts_;    // per scope: index of its first binding
-    std::vector<uint32_t> top_;             // per symbol: innermost local binding or kNoBinding
-    std::vector<Value> globals_;            // per symbol
+    std::vector<Value> cells_;              // per symbol: the value a read sees
+    std::vector<uint32_t> owner_;           // per symbol: depth of the scope bound there, 0 global
+    std::vector<uint32_t> global_home_;     // per symbol: save record holding the global, or kNowhere
     std::vector<uint8_t> has_global_;       // per symbol
     std::vector<uint8_t> declared_global_;  // per symbol: the global-name set
+    std::vector<Saved> saved_;              // the save stack, innermost scope last
+    std::vector<uint32_t> scope_starts_;    // per scope: its first save record
 };
 
 }  // namespace tarnel
