@@ -416,5 +416,23 @@ TEST(HttpClientTest, RefusesHttpsAndReportsConnectFailures) {
                     .starts_with("Error: Failed to connect to no-such-host.invalid:80: "));
 }
 
+TEST(HttpClientTest, RefusesForgedRequestsWithoutConnecting) {
+    net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 8);
+    ASSERT_TRUE(listener.ok());
+    const std::string port = std::to_string(net::local_port(listener.socket));
+    const std::string base = "http://127.0.0.1:" + port;
+    const std::string invalid = "Error: Invalid request: CR, LF or NUL in method or path";
+    for (std::string bad : {std::string("\r"), std::string("\n"), std::string(1, '\0')}) {
+        EXPECT_EQ(shown(call("http.get", {str(base + "/a" + bad + "X-Injected: 1")})), invalid);
+        EXPECT_EQ(shown(call("http.send", {str(base + "/"), str("GET" + bad + "X"), str("")})),
+                  invalid);
+    }
+    // The resolver must not see a name cut short at the NUL.
+    const std::string host = std::string("127.0.0.1\0evil", 14);
+    EXPECT_EQ(shown(call("http.get", {str("http://" + host + ":" + port + "/")})),
+              "Error: Failed to connect to " + host + ":" + port + ": Name or service not known");
+    EXPECT_FALSE(net::wait_readable(listener.socket, 50ms)) << "a connection was made";
+}
+
 }  // namespace
 }  // namespace tarnel

@@ -54,6 +54,12 @@ std::string build_request(std::string_view method, const UrlParts& url, std::str
 HttpResult http_request(std::string_view url, std::string_view method, std::string_view body) {
     if (url.starts_with("https://")) return {false, "HTTPS not supported, use HTTP"};
     UrlParts parts = split_url(url);
+    // A line break or NUL would let the caller forge extra request lines or headers.
+    constexpr std::string_view kForbidden("\r\n\0", 3);
+    if (method.find_first_of(kForbidden) != std::string_view::npos ||
+        parts.path.find_first_of(kForbidden) != std::string::npos) {
+        return {false, "Invalid request: CR, LF or NUL in method or path"};
+    }
     std::string request = build_request(method, parts, body);
 
     net::SocketResult connected = net::connect_tcp(parts.host, parts.port);

@@ -29,7 +29,11 @@ AddrInfoList resolve(std::string_view host, uint16_t port, bool passive, std::st
     std::string host_text(host);
     std::string port_text = std::to_string(port);
     addrinfo* raw = nullptr;
-    int rc = getaddrinfo(host_text.c_str(), port_text.c_str(), &hints, &raw);
+    // The resolver reads a C string: a NUL would silently cut the name short, so a name
+    // holding one names no host at all.
+    int rc = host_text.find('\0') == std::string::npos
+                 ? getaddrinfo(host_text.c_str(), port_text.c_str(), &hints, &raw)
+                 : EAI_NONAME;
     AddrInfoList list(raw);
     if (rc != 0) {
         error = rc == EAI_SYSTEM ? describe_errno(errno) : gai_strerror(rc);
