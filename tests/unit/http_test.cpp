@@ -434,5 +434,74 @@ TEST(HttpClientTest, RefusesForgedRequestsWithoutConnecting) {
     EXPECT_FALSE(net::wait_readable(listener.socket, 50ms)) << "a connection was made";
 }
 
+// A listener whose accept queue is full, so the next connect to it hangs in the handshake.
+struct FullListener {
+    FullListener() {
+        listener = net::listen_tcp("127.0.0.1", 0, 0).socket;
+        port = net::local_port(listener);
+        queued = net::connect_tcp("127.0.0.1", port).socket;
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
+    net::Socket listener;
+    uint16_t port = 0;
+    net::Socket queued;
+};
+
+// Answers every connection with an endless stream, until the client goes away.
+class EndlessPeer {
+public:
+    EndlessPeer() {
+        net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 8);
+        port_ = net::local_port(listener.socket);
+        thread_ = std::thread([l = std::move(listener.socket)] {
+            net::SocketResult connection = net::accept_connection(l);
+            const std::string chunk(64 * 1024, 'x');
+            while (connection.ok() && net::send_all(connection.socket, chunk).empty()) {
+            }
+        });
+    }
+    ~EndlessPeer() { thread_.join(); }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+private:
+    uint16_t port_ = 0;
+    std::thread thread_;
+};
+
+TEST(HttpClientTest, GivesUpOnSilentSlowOrEndlessServers) {
+    RequestLimits limits;
+    limits.connect_timeout = limits.idle_timeout = 100ms;
+    limits.max_response_mib = 1;
+    const auto started = std::chrono::steady_clock::now();
+    FullListener unanswered;
+    EXPECT_EQ(http_request(unanswered.url(), "GET", "", limits).text,
+              "Failed to connect to 127.0.0.1:" + std::to_string(unanswered.port) +
+                  ": Connection timed out");
+    net::SocketResult silent = net::listen_tcp("127.0.0.1", 0, 8);  // accepts, never answers
+    const std::string silent_url = "http://127.0.0.1:" + std::to_string(net::local_port(silent.socket));
+    EXPECT_EQ(http_request(silent_url, "GET", "", limits).text,
+              "Failed to read response: Connection timed out");
+    EXPECT_EQ(http_request(silent_url, "POST", std::string(32 << 20, 'b'), limits).text,
+              "Failed to write request: Connection timed out");
+    EndlessPeer endless;
+    EXPECT_EQ(http_request(endless.url(), "GET", "", limits).text,
+              "Failed to read response: response larger than 1 MiB");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+}
+
+TEST(HttpClientTest, StopPredicateEndsEveryWait) {
+    auto started = std::chrono::steady_clock::now();
+    RequestLimits limits;
+    limits.stop = [&] { return std::chrono::steady_clock::now() > started + 100ms; };
+    FullListener unanswered;
+    EXPECT_EQ(http_request(unanswered.url(), "GET", "", limits).text,
+              "Failed to connect to 127.0.0.1:" + std::to_string(unanswered.port) + ": Interrupted");
+    net::SocketResult silent = net::listen_tcp("127.0.0.1", 0, 8);
+    const std::string silent_url = "http://127.0.0.1:" + std::to_string(net::local_port(silent.socket));
+    started = std::chrono::steady_clock::now();
+    EXPECT_EQ(http_request(silent_url, "GET", "", limits).text, "Failed to read response: Interrupted");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+}
+
 }  // namespace
 }  // namespace tarnel

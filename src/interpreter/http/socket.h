@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,11 +54,35 @@ struct SocketResult {
 
 std::string describe_errno(int error_number);
 
+using Clock = std::chrono::steady_clock;
+constexpr Clock::time_point kNoDeadline = Clock::time_point::max();
+
+// Asked while waiting; true means give up the wait. An empty one never stops.
+using StopRequested = std::function<bool()>;
+// The longest a wait goes without asking its stop predicate.
+constexpr std::chrono::milliseconds kStopPollInterval{100};
+
+enum class Readiness { Readable, Writable };
+enum class WaitResult { Ready, TimedOut, Stopped };
+
+// Waits until the socket is ready (readable includes end of stream and errors), `deadline`
+// passes or `stop` says so.
+WaitResult wait_until_ready(const Socket& socket, Readiness readiness, Clock::time_point deadline,
+                            const StopRequested& stop);
+// The description of a wait that was not Ready: "Connection timed out" or "Interrupted".
+std::string describe_wait(WaitResult result);
+
 // Resolves host:port and binds a listener (SO_REUSEADDR) to the first address that works.
 SocketResult listen_tcp(std::string_view host, uint16_t port, int backlog);
 // Resolves host:port and connects to each resolved address in turn; the first success wins.
-SocketResult connect_tcp(std::string_view host, uint16_t port);
-SocketResult accept_connection(const Socket& listener);
+// Gives up on all of them at `deadline` or when `stop` says so. The socket returned blocks.
+SocketResult connect_tcp(std::string_view host, uint16_t port,
+                         Clock::time_point deadline = kNoDeadline, const StopRequested& stop = {});
+
+enum class Blocking { Yes, No };
+SocketResult accept_connection(const Socket& listener, Blocking blocking = Blocking::Yes);
+// Returns false (errno set) when the descriptor's flags cannot be changed.
+bool set_blocking(const Socket& socket, Blocking blocking);
 
 // The port a bound socket actually got (useful after binding port 0).
 uint16_t local_port(const Socket& socket);
@@ -66,6 +91,13 @@ uint16_t local_port(const Socket& socket);
 // empty string on success, else the error description ("failed to write whole buffer" when
 // the peer accepts no bytes).
 std::string send_all(const Socket& socket, std::string_view data);
+// The same, giving up with describe_wait's text when the peer takes no byte for `idle_limit`
+// or `stop` says so.
+std::string send_all(const Socket& socket, std::string_view data,
+                     std::chrono::milliseconds idle_limit, const StopRequested& stop);
+
+// A send that does not wait: the byte count, or -1 with errno (EAGAIN when the buffer is full).
+ssize_t send_now(const Socket& socket, std::string_view data);
 
 // One receive, retried if interrupted. Returns the byte count, 0 at end of stream, or -1 with
 // errno set (a receive time-out shows as EAGAIN).
