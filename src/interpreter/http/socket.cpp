@@ -137,6 +137,7 @@ SocketResult accept_connection(const Socket& listener, Blocking blocking) {
         fd = accept4(listener.fd(), nullptr, nullptr, flags);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
+        result.error_number = errno;
         result.error = describe_errno(errno);
     } else {
         result.socket = Socket(fd);
@@ -220,14 +221,6 @@ ssize_t receive_now(const Socket& socket, std::span<char> buffer) {
 
 bool would_block(int error_number) {
     return error_number == EAGAIN || error_number == EWOULDBLOCK;
-}
-
-void set_io_timeouts(const Socket& socket, std::chrono::milliseconds limit) {
-    timeval tv{};
-    tv.tv_sec = static_cast<time_t>(limit.count() / 1000);
-    tv.tv_usec = static_cast<suseconds_t>((limit.count() % 1000) * 1000);
-    setsockopt(socket.fd(), SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    setsockopt(socket.fd(), SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
 }
 
 void shutdown_write(const Socket& socket) { ::shutdown(socket.fd(), SHUT_WR); }

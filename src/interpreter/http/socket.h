@@ -48,7 +48,8 @@ private:
 // A socket, or the description of why there is none.
 struct SocketResult {
     Socket socket;
-    std::string error;  // empty on success
+    std::string error;      // empty on success
+    int error_number = 0;   // the errno behind `error`, where there is one
     bool ok() const { return socket.valid(); }
 };
 
@@ -106,9 +107,6 @@ ssize_t receive_some(const Socket& socket, std::span<char> buffer);
 // A receive that does not wait: -1 with errno EAGAIN/EWOULDBLOCK when nothing is buffered.
 ssize_t receive_now(const Socket& socket, std::span<char> buffer);
 bool would_block(int error_number);
-
-// Bounds how long a single receive or send may block.
-void set_io_timeouts(const Socket& socket, std::chrono::milliseconds limit);
 
 void shutdown_write(const Socket& socket);
 
