@@ -114,13 +114,17 @@ void PageServer::accept_ready() {
             write_err("Connection error: " + accepted.error + "\n");
             continue;
         }
-        const int fd = accepted.socket.fd();
+        PageConnection connection(std::move(accepted.socket), context_.now, context_.limits);
+        // A request usually arrives right behind the handshake: answer it at once, and watch
+        // only the connections that have to wait.
+        if (connection.advance(EPOLLIN, context_) == PageConnection::Step::Close) continue;
+        const int fd = connection.fd();
         if (!poller_.add(fd, EPOLLIN | EPOLLOUT | EPOLLET)) {
             write_err("Connection error: " + net::describe_errno(errno) + "\n");
             continue;
         }
         if (static_cast<size_t>(fd) >= connections_.size()) connections_.resize(fd + 1);
-        connections_[fd].emplace(std::move(accepted.socket), context_.now, context_.limits);
+        connections_[fd].emplace(std::move(connection));
         deadlines_.emplace(connections_[fd]->deadline(), fd);
     }
 }

@@ -45,13 +45,15 @@ class PageConnection {
 public:
     enum class Step { Wait, Close };
 
-    // `socket` is non-blocking and watched edge-triggered for reading and writing.
+    // `socket` is non-blocking; once a step has returned Wait, it is to be watched
+    // edge-triggered for reading and writing.
     PageConnection(net::Socket socket, net::Clock::time_point now, const ServerLimits& limits);
 
     // Does all that the connection's state allows without blocking, given the readiness
     // `events` (EPOLLIN, ...) just reported. Close means the connection is finished.
     Step advance(uint32_t events, PageContext& context);
 
+    int fd() const { return socket_.fd(); }
     // When the connection is to be closed if it has not finished by then.
     net::Clock::time_point deadline() const { return deadline_; }
 
