@@ -277,7 +277,8 @@ TEST(PageServerTest, RunningOutOfDescriptorsIsReportedOnceAndOutlived) {
         RouteTable routes;
         routes.add("/", "root");
         pollfd stop_asked{stop[0], POLLIN, 0};
-        serve_pages(std::move(listener.socket), routes, [&] { return poll(&stop_asked, 1, 0) > 0; });
+        serve_pages(std::move(listener.socket), routes,
+                    [&] { return poll(&stop_asked, 1, 0) > 0; });
         _exit(0);
     }
     close(log[1]);
@@ -310,7 +311,7 @@ TEST(PageServerTest, StopClosesEveryConnectionAndFreesThePort) {
     EXPECT_EQ(server.stop(), std::nullopt);
     EXPECT_LT(Clock::now() - started, 1s);
     EXPECT_EQ(read_all(idle), "");
-    EXPECT_TRUE(net::listen_tcp("127.0.0.1", server.port(), 8).ok()) << "the listener is still open";
+    EXPECT_TRUE(net::listen_tcp("127.0.0.1", server.port(), 8).ok()) << "the listener stayed open";
 }
 
 TEST(HttpServeTest, BindFailureIsAnError) {

@@ -243,6 +243,10 @@ TEST(HttpClientTest, RefusesForgedRequestsWithoutConnecting) {
     EXPECT_FALSE(net::wait_readable(listener.socket, 50ms)) << "a connection was made";
 }
 
+std::string loopback_url(uint16_t port) {
+    return "http://127.0.0.1:" + std::to_string(port) + "/";
+}
+
 // A listener whose accept queue is full, so the next connect to it hangs in the handshake.
 struct FullListener {
     FullListener() {
@@ -250,7 +254,7 @@ struct FullListener {
         port = net::local_port(listener);
         queued = net::connect_tcp("127.0.0.1", port).socket;
     }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
+    std::string url() const { return loopback_url(port); }
     net::Socket listener;
     uint16_t port = 0;
     net::Socket queued;
@@ -270,7 +274,7 @@ public:
         });
     }
     ~EndlessPeer() { thread_.join(); }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    std::string url() const { return loopback_url(port_); }
 
 private:
     uint16_t port_ = 0;
@@ -287,7 +291,7 @@ TEST(HttpClientTest, GivesUpOnSilentSlowOrEndlessServers) {
               "Failed to connect to 127.0.0.1:" + std::to_string(unanswered.port) +
                   ": Connection timed out");
     net::SocketResult silent = net::listen_tcp("127.0.0.1", 0, 8);  // accepts, never answers
-    const std::string silent_url = "http://127.0.0.1:" + std::to_string(net::local_port(silent.socket));
+    const std::string silent_url = loopback_url(net::local_port(silent.socket));
     EXPECT_EQ(http_request(silent_url, "GET", "", limits).text,
               "Failed to read response: Connection timed out");
     EXPECT_EQ(http_request(silent_url, "POST", std::string(32 << 20, 'b'), limits).text,
@@ -304,11 +308,13 @@ TEST(HttpClientTest, StopPredicateEndsEveryWait) {
     limits.stop = [&] { return std::chrono::steady_clock::now() > started + 100ms; };
     FullListener unanswered;
     EXPECT_EQ(http_request(unanswered.url(), "GET", "", limits).text,
-              "Failed to connect to 127.0.0.1:" + std::to_string(unanswered.port) + ": Interrupted");
+              "Failed to connect to 127.0.0.1:" + std::to_string(unanswered.port) +
+                  ": Interrupted");
     net::SocketResult silent = net::listen_tcp("127.0.0.1", 0, 8);
-    const std::string silent_url = "http://127.0.0.1:" + std::to_string(net::local_port(silent.socket));
+    const std::string silent_url = loopback_url(net::local_port(silent.socket));
     started = std::chrono::steady_clock::now();
-    EXPECT_EQ(http_request(silent_url, "GET", "", limits).text, "Failed to read response: Interrupted");
+    EXPECT_EQ(http_request(silent_url, "GET", "", limits).text,
+              "Failed to read response: Interrupted");
     EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
 }
 

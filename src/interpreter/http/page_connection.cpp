@@ -35,8 +35,8 @@ PageConnection::Step PageConnection::receive(PageContext& context) {
     const std::string_view request(context.request.data(), static_cast<size_t>(received));
     request_path(request, context.path);
     // Zero bytes received means the peer closed already; nothing more can come.
-    drain_waits_ = received != 0 && (request.size() == context.request.size() ||
-                                      !request_is_complete(request));
+    drain_waits_ = received != 0 &&
+                   (request.size() == context.request.size() || !request_is_complete(request));
     context.routes.with_route(context.path, [&](const std::string* content) {
         context.response.clear();
         build_page_response(content, context.response);

@@ -48,8 +48,8 @@ private:
 // A socket, or the description of why there is none.
 struct SocketResult {
     Socket socket;
-    std::string error;      // empty on success
-    int error_number = 0;   // the errno behind `error`, where there is one
+    std::string error;     // empty on success
+    int error_number = 0;  // the errno behind `error`, where there is one
     bool ok() const { return socket.valid(); }
 };
 
@@ -101,7 +101,7 @@ std::string send_all(const Socket& socket, std::string_view data,
 ssize_t send_now(const Socket& socket, std::string_view data);
 
 // One receive, retried if interrupted. Returns the byte count, 0 at end of stream, or -1 with
-// errno set (a receive time-out shows as EAGAIN).
+// errno set.
 ssize_t receive_some(const Socket& socket, std::span<char> buffer);
 
 // A receive that does not wait: -1 with errno EAGAIN/EWOULDBLOCK when nothing is buffered.
