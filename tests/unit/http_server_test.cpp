@@ -70,6 +70,14 @@ std::string round_trip(uint16_t port, std::string_view request, bool shut_write 
     return read_all(client.socket);
 }
 
+// Limits under which a connection reaches the server before its first byte, so that idle
+// clients occupy the server rather than the kernel's accept queue.
+ServerLimits accepting_at_once() {
+    ServerLimits limits;
+    limits.accept_without_data = std::chrono::seconds(0);
+    return limits;
+}
+
 net::Socket idle_client(uint16_t port) {
     net::SocketResult client = net::connect_tcp("127.0.0.1", port);
     EXPECT_TRUE(client.ok()) << client.error;
@@ -201,7 +209,7 @@ TEST(PageServerTest, SurvivesMalformedRequests) {
 TEST(PageServerTest, IdleAndSlowClientsDoNotDelayOthers) {
     RouteTable routes;
     routes.add("/", "root");
-    RunningServer server(routes);
+    RunningServer server(routes, accepting_at_once());
     std::vector<net::Socket> idle;
     for (int i = 0; i < 100; ++i) idle.push_back(idle_client(server.port()));
     net::Socket slow = idle_client(server.port());
@@ -231,7 +239,7 @@ TEST(PageServerTest, LargeAnswerGoesOutAsThePeerReadsWhileOthersAreServed) {
 TEST(PageServerTest, TimeOutsCloseConnectionsWithoutAWord) {
     RouteTable routes;
     routes.add("/", "root");
-    ServerLimits limits;
+    ServerLimits limits = accepting_at_once();
     limits.io_timeout = 50ms;
     testing::internal::CaptureStderr();
     {
@@ -277,8 +285,8 @@ TEST(PageServerTest, RunningOutOfDescriptorsIsReportedOnceAndOutlived) {
         RouteTable routes;
         routes.add("/", "root");
         pollfd stop_asked{stop[0], POLLIN, 0};
-        serve_pages(std::move(listener.socket), routes,
-                    [&] { return poll(&stop_asked, 1, 0) > 0; });
+        serve_pages(std::move(listener.socket), routes, [&] { return poll(&stop_asked, 1, 0) > 0; },
+                    accepting_at_once());
         _exit(0);
     }
     close(log[1]);
@@ -304,7 +312,7 @@ TEST(PageServerTest, RunningOutOfDescriptorsIsReportedOnceAndOutlived) {
 TEST(PageServerTest, StopClosesEveryConnectionAndFreesThePort) {
     RouteTable routes;
     routes.add("/", "root");
-    RunningServer server(routes);
+    RunningServer server(routes, accepting_at_once());
     net::Socket idle = idle_client(server.port());
     EXPECT_EQ(round_trip(server.port(), "GET / HTTP/1.1\r\n\r\n"), page_reply("root"));
     const auto started = Clock::now();

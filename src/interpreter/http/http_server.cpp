@@ -56,6 +56,7 @@ private:
 
 PageServer::PageServer(net::Socket listener, const RouteTable& routes, const ServerLimits& limits)
     : listener_(std::move(listener)), context_(routes, limits) {
+    net::defer_accept(listener_, limits.accept_without_data);
     setup_error_ = poller_.error();
     if (setup_error_.empty() && (!net::set_blocking(listener_, net::Blocking::No) ||
                                  !poller_.add(listener_.fd(), EPOLLIN))) {

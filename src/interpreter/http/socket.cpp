@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -150,6 +151,11 @@ bool set_blocking(const Socket& socket, Blocking blocking) {
     if (flags < 0) return false;
     flags = blocking == Blocking::Yes ? flags & ~O_NONBLOCK : flags | O_NONBLOCK;
     return fcntl(socket.fd(), F_SETFL, flags) == 0;
+}
+
+void defer_accept(const Socket& listener, std::chrono::seconds limit) {
+    int seconds = static_cast<int>(limit.count());
+    setsockopt(listener.fd(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &seconds, sizeof seconds);
 }
 
 uint16_t local_port(const Socket& socket) {

@@ -85,6 +85,10 @@ SocketResult accept_connection(const Socket& listener, Blocking blocking = Block
 // Returns false (errno set) when the descriptor's flags cannot be changed.
 bool set_blocking(const Socket& socket, Blocking blocking);
 
+// Asks the kernel to hand over new connections only once their first data has arrived, or
+// after about `limit` without any, so a listener is not woken just to wait for the request.
+void defer_accept(const Socket& listener, std::chrono::seconds limit);
+
 // The port a bound socket actually got (useful after binding port 0).
 uint16_t local_port(const Socket& socket);
 
