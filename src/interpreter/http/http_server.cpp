@@ -116,8 +116,8 @@ void PageServer::accept_ready() {
             continue;
         }
         PageConnection connection(std::move(accepted.socket), context_.now, context_.limits);
-        // A request usually arrives right behind the handshake: answer it at once, and watch
-        // only the connections that have to wait.
+        // The kernel hands most connections over with their request already there: answer at
+        // once, and watch only the connections that have to wait.
         if (connection.advance(EPOLLIN, context_) == PageConnection::Step::Close) continue;
         const int fd = connection.fd();
         if (!poller_.add(fd, EPOLLIN | EPOLLOUT | EPOLLET)) {
