@@ -263,20 +263,32 @@ std::vector<int> free_descriptors(int from, size_t count) {
     return found;
 }
 
+// Both ends of a pipe, each closed on destruction unless closed before.
+struct Pipe {
+    Pipe() { EXPECT_EQ(pipe(ends), 0); }
+    ~Pipe() {
+        close_end(0);
+        close_end(1);
+    }
+    void close_end(int end) {
+        if (ends[end] >= 0) close(ends[end]);
+        ends[end] = -1;
+    }
+    int ends[2] = {-1, -1};
+};
+
 TEST(PageServerTest, RunningOutOfDescriptorsIsReportedOnceAndOutlived) {
     net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 128);
     ASSERT_TRUE(listener.ok());
     const uint16_t port = net::local_port(listener.socket);
-    int log[2], stop[2];
-    ASSERT_EQ(pipe(log), 0);
-    ASSERT_EQ(pipe(stop), 0);
+    Pipe log, stop;
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        dup2(log[1], STDERR_FILENO);
-        close(log[0]);
-        close(log[1]);
-        close(stop[1]);
+        dup2(log.ends[1], STDERR_FILENO);
+        log.close_end(0);
+        log.close_end(1);
+        stop.close_end(1);
         // Room for the poller and two connections, no more.
         rlimit limit{};
         getrlimit(RLIMIT_NOFILE, &limit);
@@ -284,13 +296,13 @@ TEST(PageServerTest, RunningOutOfDescriptorsIsReportedOnceAndOutlived) {
         setrlimit(RLIMIT_NOFILE, &limit);
         RouteTable routes;
         routes.add("/", "root");
-        pollfd stop_asked{stop[0], POLLIN, 0};
+        pollfd stop_asked{stop.ends[0], POLLIN, 0};
         serve_pages(std::move(listener.socket), routes, [&] { return poll(&stop_asked, 1, 0) > 0; },
                     accepting_at_once());
         _exit(0);
     }
-    close(log[1]);
-    close(stop[0]);
+    log.close_end(1);
+    stop.close_end(0);
     listener.socket.close();
     {
         std::vector<net::Socket> idle;
@@ -298,13 +310,12 @@ TEST(PageServerTest, RunningOutOfDescriptorsIsReportedOnceAndOutlived) {
         std::this_thread::sleep_for(300ms);  // the server stays out of descriptors meanwhile
     }
     EXPECT_EQ(round_trip(port, "GET / HTTP/1.1\r\n\r\n"), page_reply("root"));
-    close(stop[1]);
+    stop.close_end(1);
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     std::string logged(4096, '\0');
-    ssize_t length = read(log[0], logged.data(), logged.size());
-    close(log[0]);
+    ssize_t length = read(log.ends[0], logged.data(), logged.size());
     logged.resize(static_cast<size_t>(std::max<ssize_t>(length, 0)));
     EXPECT_EQ(logged, "Connection error: Too many open files\n");
 }
