@@ -1,15 +1,9 @@
-// The http module: builtin argument handling, request-line and URL parsing, and the server
-// and client over real loopback sockets.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <atomic>
+// The http module: builtin argument handling, URL parsing, and the client over real loopback
+// sockets (the server has its own file).
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <fstream>
-#include <memory>
-#include <random>
 #include <thread>
 #include <vector>
 
@@ -17,22 +11,12 @@
 
 #include "interpreter/http/http.h"
 #include "interpreter/http/http_client.h"
-#include "interpreter/http/http_server.h"
-#include "interpreter/http/route_table.h"
 #include "interpreter/http/socket.h"
 
 namespace tarnel {
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kNotFound =
-    "HTTP/1.1 404 Not Found\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n\r\nNot Found";
-
-std::string page_reply(const std::string& body) {
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\n\r\n" + body;
-}
 
 Value call(std::string_view name, std::vector<Value> args = {}) {
     std::optional<Value> result = call_http(name, args);
@@ -48,49 +32,6 @@ std::string shown(const Value& value) {
 
 Value str(std::string text) { return Value::string(std::move(text)); }
 
-// Sends `request` and returns everything the server sends until it closes the connection.
-std::string round_trip(uint16_t port, std::string_view request, bool shut_write = false) {
-    net::SocketResult client = net::connect_tcp("127.0.0.1", port);
-    EXPECT_TRUE(client.ok()) << client.error;
-    if (!request.empty()) net::send_all(client.socket, request);  // the server may cut it short
-    if (shut_write) net::shutdown_write(client.socket);
-    std::string reply;
-    std::array<char, 4096> buffer;
-    ssize_t received;
-    while ((received = net::receive_some(client.socket, buffer)) > 0) {
-        reply.append(buffer.data(), static_cast<size_t>(received));
-    }
-    return reply;
-}
-
-// A PageServer on an ephemeral loopback port, answering in a thread until destroyed.
-class RunningServer {
-public:
-    explicit RunningServer(const RouteTable& routes) {
-        net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 128);
-        EXPECT_TRUE(listener.ok()) << listener.error;
-        port_ = net::local_port(listener.socket);
-        server_ = std::make_unique<PageServer>(std::move(listener.socket), routes);
-        thread_ = std::thread([this] {
-            while (!stop_) server_->serve_one();
-        });
-    }
-    ~RunningServer() {
-        stop_ = true;
-        net::connect_tcp("127.0.0.1", port_);  // wakes a blocked accept; the reply is not needed
-        thread_.join();
-    }
-    uint16_t port() const { return port_; }
-
-private:
-    uint16_t port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::unique_ptr<PageServer> server_;
-    std::thread thread_;
-};
-
-// A peer that accepts one connection, records the whole request (headers and the body its
-// Content-Length announces), answers `reply` and closes.
 class CapturePeer {
 public:
     explicit CapturePeer(std::string reply) {
@@ -189,44 +130,6 @@ TEST(HttpBuiltinsTest, TemplateReadsFileUnchanged) {
 
 // ---- parsing ----------------------------------------------------------------------------
 
-TEST(RequestPathTest, SecondWordOfFirstLineOrRoot) {
-    const std::pair<std::string_view, std::string_view> cases[] = {
-        {"GET / HTTP/1.1\r\nHost: x\r\n\r\n", "/"},
-        {"GET /a?x=1 HTTP/1.1\r\n", "/a?x=1"},
-        {"POST /x HTTP/1.1\r\n\r\na=1", "/x"},
-        {"GET /x HTTP/1.1\nHost: y\n", "/x"},
-        {"GET /x", "/x"},
-        {"GET /x\r\n", "/x"},
-        {"  GET \t  /y   HTTP/1.1", "/y"},
-        {"GET\r\n/x y\r\n", "/"},
-        {"/x\r\n\r\n", "/"},
-        {"\r\n", "/"},
-        {"", "/"},
-        {"GET\xe3\x80\x80/wide\xc2\xa0tail", "/wide"},  // U+3000 and U+00A0 separate words
-        {"GET /a\xff\xfe HTTP/1.1", "/a\xef\xbf\xbd\xef\xbf\xbd"},
-        {"GET /\xe6\x97 x", "/\xef\xbf\xbd"},       // truncated sequence: one replacement
-        {"GET /\xed\xa0\x80 x", "/\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},  // surrogate bytes
-    };
-    std::string path;
-    for (auto [request, expected] : cases) {
-        request_path(request, path);
-        EXPECT_EQ(path, expected) << request;
-    }
-    // NUL is not white space: it stays inside the word.
-    request_path(std::string_view("GET /a\0b HTTP/1.1", 17), path);
-    EXPECT_EQ(path, std::string("/a\0b", 4));
-}
-
-TEST(RequestPathTest, CompleteRequestsNeedNoDrainWait) {
-    EXPECT_TRUE(request_is_complete("GET / HTTP/1.1\r\nHost: x\r\n\r\n"));
-    EXPECT_TRUE(request_is_complete("GET / HTTP/1.1\n\n"));
-    EXPECT_TRUE(request_is_complete("POST / HTTP/1.1\r\ncontent-LENGTH:  3\r\n\r\na=1"));
-    EXPECT_FALSE(request_is_complete("POST / HTTP/1.1\r\nContent-Length: 4\r\n\r\na=1"));
-    EXPECT_FALSE(request_is_complete("GET / HTTP/1.1\r\nHost: x\r\n"));
-    EXPECT_FALSE(request_is_complete("GET"));
-    EXPECT_FALSE(request_is_complete("POST / HTTP/1.1\r\nContent-Length: 99999999999999\r\n\r\n"));
-}
-
 TEST(SplitUrlTest, HostPortAndPath) {
     struct Case {
         std::string_view url, host;
@@ -255,100 +158,6 @@ TEST(SplitUrlTest, HostPortAndPath) {
         EXPECT_EQ(parts.port, c.port) << c.url;
         EXPECT_EQ(parts.path, c.path) << c.url;
     }
-}
-
-// ---- the server -------------------------------------------------------------------------
-
-TEST(PageServerTest, AnswersFromTheTableWithExactBytes) {
-    RouteTable routes;
-    routes.add("/", "root");
-    routes.add("/u", "héllo → 日本");
-    routes.add("/a", "one");
-    routes.add("/a", "two");
-    RunningServer server(routes);
-    const uint16_t port = server.port();
-    EXPECT_EQ(round_trip(port, "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n"), page_reply("root"));
-    EXPECT_EQ(round_trip(port, "GET /u HTTP/1.1\r\n\r\n"), page_reply("héllo → 日本"));
-    EXPECT_EQ(round_trip(port, "GET /nope HTTP/1.1\r\n\r\n"), kNotFound);
-    EXPECT_EQ(round_trip(port, "GET /a HTTP/1.1\r\n\r\n"), page_reply("one"));
-    EXPECT_EQ(round_trip(port, "POST /a HTTP/1.1\r\nContent-Length: 3\r\n\r\na=1"), page_reply("one"));
-    EXPECT_EQ(round_trip(port, "GET\r\n\r\n"), page_reply("root"));
-    EXPECT_EQ(round_trip(port, "/a\r\n\r\n"), page_reply("root"));
-    EXPECT_EQ(round_trip(port, "", true), page_reply("root"));
-}
-
-TEST(PageServerTest, RequestLongerThanOneReceiveStillGetsItsAnswer) {
-    RouteTable routes;
-    routes.add("/big", "big answer");
-    RunningServer server(routes);
-    std::string request = "GET /big HTTP/1.1\r\nX-Padding: " + std::string(20000, 'p') + "\r\n\r\n";
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(round_trip(server.port(), request), page_reply("big answer"));
-}
-
-TEST(PageServerTest, SurvivesMalformedRequests) {
-    RouteTable routes;
-    routes.add("/", "root");
-    RunningServer server(routes);
-    const uint16_t port = server.port();
-
-    std::mt19937 random(7);
-    std::string garbage(3000, '\0');
-    for (char& c : garbage) c = static_cast<char>(random() & 0xFF);
-    std::string reply = round_trip(port, garbage);
-    EXPECT_TRUE(reply.empty() || reply == kNotFound || reply == page_reply("root"));
-
-    reply = round_trip(port, "POST / HTTP/1.1\r\n\r\n" + std::string(1 << 20, 'x'));
-    EXPECT_TRUE(reply.empty() || reply == page_reply("root"));
-
-    EXPECT_EQ(round_trip(port, "\r\n"), page_reply("root"));
-    EXPECT_EQ(round_trip(port, "GET /\xc3\x28 HTTP/1.1\r\n\r\n"), kNotFound);
-    EXPECT_EQ(round_trip(port, "\xff\xfe\xfd\r\n"), page_reply("root"));
-
-    for (int i = 0; i < 1000; ++i) {
-        net::SocketResult client = net::connect_tcp("127.0.0.1", port);
-        ASSERT_TRUE(client.ok()) << client.error;
-        if (i % 2 == 0) net::shutdown_write(client.socket);
-    }  // each closes at once without reading
-    EXPECT_EQ(round_trip(port, "GET / HTTP/1.1\r\n\r\n"), page_reply("root"));
-}
-
-TEST(HttpServeTest, BindFailureIsAnError) {
-    net::SocketResult holder = net::listen_tcp("127.0.0.1", 0, 1);
-    ASSERT_TRUE(holder.ok());
-    const uint16_t port = net::local_port(holder.socket);
-    EXPECT_EQ(shown(call("http.serve", {Value::number(port)})),
-              "Error: Failed to bind to port: Address already in use");
-}
-
-TEST(HttpServeTest, ServeRunsTheProcessTableForEver) {
-    uint16_t port;
-    {
-        net::SocketResult probe = net::listen_tcp("127.0.0.1", 0, 1);
-        ASSERT_TRUE(probe.ok());
-        port = net::local_port(probe.socket);
-    }
-    call("http.page", {str("/serve-test"), str("first")});
-    call("http.page", {str("/serve-test"), str("second")});
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        // A port above 65535 wraps to its low 16 bits.
-        std::vector<Value> args{Value::real(65536.0 * 3 + port + 0.9)};
-        call_http("http.serve", args);
-        _exit(3);  // serve returned: the parent sees the wrong status
-    }
-    net::SocketResult client;
-    for (int tries = 0; tries < 200 && !client.ok(); ++tries) {
-        client = net::connect_tcp("127.0.0.1", port);
-        if (!client.ok()) std::this_thread::sleep_for(10ms);
-    }
-    client.socket.close();
-    EXPECT_EQ(round_trip(port, "GET /serve-test HTTP/1.1\r\n\r\n"), page_reply("first"));
-    EXPECT_EQ(waitpid(child, nullptr, WNOHANG), 0) << "serve returned";
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
 }
 
 // ---- the client -------------------------------------------------------------------------
@@ -414,6 +223,99 @@ TEST(HttpClientTest, RefusesHttpsAndReportsConnectFailures) {
               "Error: Failed to connect to 127.0.0.1:" + port + ": Connection refused");
     EXPECT_TRUE(shown(call("http.get", {str("http://no-such-host.invalid/")}))
                     .starts_with("Error: Failed to connect to no-such-host.invalid:80: "));
+}
+
+TEST(HttpClientTest, RefusesForgedRequestsWithoutConnecting) {
+    net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 8);
+    ASSERT_TRUE(listener.ok());
+    const std::string port = std::to_string(net::local_port(listener.socket));
+    const std::string base = "http://127.0.0.1:" + port;
+    const std::string invalid = "Error: Invalid request: CR, LF or NUL in method or path";
+    for (std::string bad : {std::string("\r"), std::string("\n"), std::string(1, '\0')}) {
+        EXPECT_EQ(shown(call("http.get", {str(base + "/a" + bad + "X-Injected: 1")})), invalid);
+        EXPECT_EQ(shown(call("http.send", {str(base + "/"), str("GET" + bad + "X"), str("")})),
+                  invalid);
+    }
+    // The resolver must not see a name cut short at the NUL.
+    const std::string host = std::string("127.0.0.1\0evil", 14);
+    EXPECT_EQ(shown(call("http.get", {str("http://" + host + ":" + port + "/")})),
+              "Error: Failed to connect to " + host + ":" + port + ": Name or service not known");
+    EXPECT_FALSE(net::wait_readable(listener.socket, 50ms)) << "a connection was made";
+}
+
+std::string loopback_url(uint16_t port) {
+    return "http://127.0.0.1:" + std::to_string(port) + "/";
+}
+
+// A listener whose accept queue is full, so the next connect to it hangs in the handshake.
+struct FullListener {
+    FullListener() {
+        listener = net::listen_tcp("127.0.0.1", 0, 0).socket;
+        port = net::local_port(listener);
+        queued = net::connect_tcp("127.0.0.1", port).socket;
+    }
+    std::string url() const { return loopback_url(port); }
+    net::Socket listener;
+    uint16_t port = 0;
+    net::Socket queued;
+};
+
+// Answers every connection with an endless stream, until the client goes away.
+class EndlessPeer {
+public:
+    EndlessPeer() {
+        net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 8);
+        port_ = net::local_port(listener.socket);
+        thread_ = std::thread([l = std::move(listener.socket)] {
+            net::SocketResult connection = net::accept_connection(l);
+            const std::string chunk(64 * 1024, 'x');
+            while (connection.ok() && net::send_all(connection.socket, chunk).empty()) {
+            }
+        });
+    }
+    ~EndlessPeer() { thread_.join(); }
+    std::string url() const { return loopback_url(port_); }
+
+private:
+    uint16_t port_ = 0;
+    std::thread thread_;
+};
+
+TEST(HttpClientTest, GivesUpOnSilentSlowOrEndlessServers) {
+    RequestLimits limits;
+    limits.connect_timeout = limits.idle_timeout = 100ms;
+    limits.max_response_mib = 1;
+    const auto started = std::chrono::steady_clock::now();
+    FullListener unanswered;
+    EXPECT_EQ(http_request(unanswered.url(), "GET", "", limits).text,
+              "Failed to connect to 127.0.0.1:" + std::to_string(unanswered.port) +
+                  ": Connection timed out");
+    net::SocketResult silent = net::listen_tcp("127.0.0.1", 0, 8);  // accepts, never answers
+    const std::string silent_url = loopback_url(net::local_port(silent.socket));
+    EXPECT_EQ(http_request(silent_url, "GET", "", limits).text,
+              "Failed to read response: Connection timed out");
+    EXPECT_EQ(http_request(silent_url, "POST", std::string(32 << 20, 'b'), limits).text,
+              "Failed to write request: Connection timed out");
+    EndlessPeer endless;
+    EXPECT_EQ(http_request(endless.url(), "GET", "", limits).text,
+              "Failed to read response: response larger than 1 MiB");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+}
+
+TEST(HttpClientTest, StopPredicateEndsEveryWait) {
+    auto started = std::chrono::steady_clock::now();
+    RequestLimits limits;
+    limits.stop = [&] { return std::chrono::steady_clock::now() > started + 100ms; };
+    FullListener unanswered;
+    EXPECT_EQ(http_request(unanswered.url(), "GET", "", limits).text,
+              "Failed to connect to 127.0.0.1:" + std::to_string(unanswered.port) +
+                  ": Interrupted");
+    net::SocketResult silent = net::listen_tcp("127.0.0.1", 0, 8);
+    const std::string silent_url = loopback_url(net::local_port(silent.socket));
+    started = std::chrono::steady_clock::now();
+    EXPECT_EQ(http_request(silent_url, "GET", "", limits).text,
+              "Failed to read response: Interrupted");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
 }
 
 }  // namespace

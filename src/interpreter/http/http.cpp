@@ -49,8 +49,8 @@ Value call_serve(std::span<Value> args) {
     if (args.empty()) return Value::error("serve requires a port number");
     std::optional<int64_t> port = to_int64(args[0]);
     if (!port) return Value::error("Port must be a number");
-    std::string error = run_page_server(static_cast<uint16_t>(*port), route_table());
-    return Value::error("Failed to bind to port: " + error);
+    std::optional<std::string> error = run_page_server(static_cast<uint16_t>(*port), route_table());
+    return error ? Value::error("Failed to bind to port: " + *error) : Value::null();
 }
 
 Value call_status(std::span<Value> args) {

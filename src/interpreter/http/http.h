@@ -1,9 +1,10 @@
 // The HTTP module: JSON text of values, the page server and the plain-HTTP client.
 //
 // Scripts reach it through the eight "http." names. The route table is process-wide (every
-// interpreter in the process adds to the same one) and guarded by a lock. The server is
-// blocking and serves one connection at a time on the loopback interface; the client sends one
-// request and returns the raw response. Failures become Error values, never exceptions.
+// interpreter in the process adds to the same one) and guarded by a lock. The server answers
+// many connections at once from one event loop on the loopback interface; the client sends one
+// request, within time and size limits, and returns the raw response. Failures become Error
+// values, never exceptions.
 #pragma once
 
 #include <optional>

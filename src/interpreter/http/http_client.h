@@ -1,9 +1,13 @@
 // The plain-HTTP client: one request, the raw response back as text.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "interpreter/http/socket.h"
 
 namespace tarnel {
 
@@ -27,7 +31,17 @@ struct HttpResult {
     std::string text;  // the response on success, else the error message
 };
 
+// Bounds on one request, so a silent or endless server cannot hold the script for ever.
+struct RequestLimits {
+    std::chrono::milliseconds connect_timeout{10'000};
+    // Longest stretch without a byte sent or received once connected.
+    std::chrono::milliseconds idle_timeout{30'000};
+    size_t max_response_mib = 64;
+    net::StopRequested stop;  // asked while waiting; empty: never stops
+};
+
 // Sends one request and reads until the server closes the connection.
-HttpResult http_request(std::string_view url, std::string_view method, std::string_view body);
+HttpResult http_request(std::string_view url, std::string_view method, std::string_view body,
+                        const RequestLimits& limits = {});
 
 }  // namespace tarnel
