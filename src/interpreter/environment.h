@@ -35,6 +35,8 @@ public:
     Value get_variable(Symbol symbol) { return lookup(symbol); }
     // Makes room for `symbol`, so that later lookups of it invalidate no reference.
     void reserve_symbol(Symbol symbol) { ensure_symbol(symbol); }
+    // The cells by symbol, valid until a symbol past reserve_symbol's is used.
+    Value* cells() { return cells_.data(); }
     // Binds in the running scope, or the global when at top level or declared global.
     void set_variable(Symbol symbol, Value value) {
         ensure_symbol(symbol);

@@ -12,6 +12,7 @@
 #include "interpreter/environment.h"
 #include "interpreter/interpreter.h"
 #include "interpreter/unit.h"
+#include "interpreter/vm.h"
 #include "interpreter/values/operators.h"
 #include "interpreter/values/value.h"
 #include "lexer/lexer.h"
@@ -57,9 +58,6 @@ public:
     const std::shared_ptr<NameTable>& names() const { return names_; }
 
     ControlSignals signals;
-    // The block rule: a statement list stops after a statement that left any of these.
-    bool signalled() const { return signals.any() || abandoned(); }
-    bool stops_loop() const { return signals.has_return || signals.break_signal || abandoned(); }
 
     // Abandoning a run is the one way a run is cut short. The reason's message is written once;
     // from then on no statement runs, no call happens and no diagnostic is written, so the run
@@ -89,13 +87,10 @@ public:
 
     GraphicsState module_state;
 
-    // The unit whose code is running (its side tables answer for the nodes being run).
-    const Unit* unit = nullptr;
+    // The engine's registers and frames while code runs.
+    EngineState engine;
 
-    // Argument values of the calls in progress, stacked to avoid an allocation per call.
-    std::vector<Value> arg_stack;
-    int call_depth = 0;
-    const char* stack_limit = nullptr;  // lowest safe stack address on this thread
+    const char* stack_limit = nullptr;  // lowest safe native stack address (nested module loads)
 
 private:
     void check_deadline();
@@ -113,63 +108,6 @@ void trace_call(std::string_view message);
 // The operator table plus the core's one message, for integer division by zero.
 Value operate(Interpreter& interp, Value left, BinaryOperator op, const Value& right);
 
-Value evaluate(Interpreter& interp, const Expr& expr);
-void execute(Interpreter& interp, const Stmt& stmt);
-void execute_block(Interpreter& interp, const StmtList& statements);
-// The arguments of one call, on the interpreter's argument stack while the call runs.
-class ArgumentWindow {
-public:
-    explicit ArgumentWindow(Interpreter& interp) : interp_(interp), base_(interp.arg_stack.size()) {}
-    ~ArgumentWindow() {  // only ever shrinks: no call to the growing path of resize
-        interp_.arg_stack.erase(interp_.arg_stack.begin() + static_cast<ptrdiff_t>(base_),
-                                interp_.arg_stack.end());
-    }
-    ArgumentWindow(const ArgumentWindow&) = delete;
-    ArgumentWindow& operator=(const ArgumentWindow&) = delete;
-    std::span<Value> values() { return std::span<Value>(interp_.arg_stack).subspan(base_); }
-
-private:
-    Interpreter& interp_;
-    size_t base_;
-};
-
-// A whole call: begin_call, then invoke.
-Value call_function(Interpreter& interp, const CallExpr& call);
-// The first half of a call: the "Calling function" trace, then the arguments, first to last,
-// onto the argument stack (open an ArgumentWindow first). False when the run was abandoned
-// meanwhile: then nothing may be invoked.
-bool begin_call(Interpreter& interp, const CallExpr& call);
-// The second half: whoever answers the name runs with the evaluated arguments.
-Value invoke(Interpreter& interp, const CallExpr& call, std::span<Value> args);
-// Drops the variable's own share of `value` when the variable's slot is about to be
-// overwritten with a result computed from it, so the update can happen in place. Returns the
-// emptied slot, or null when nothing was released.
-Value* release_for_update(Interpreter& interp, Symbol symbol, const Value& value);
-// Runs `update`, an in-place update of `value` after release_for_update emptied `lent`. If it
-// fails (memory runs out), the value goes back into the slot before the failure goes on, so
-// the variable keeps what it had.
-template <typename Update>
-decltype(auto) update_lent(Value* lent, Value* value, Update&& update) {
-    try {
-        return update();
-    } catch (...) {
-        if (lent != nullptr) *lent = std::move(*value);
-        throw;
-    }
-}
-Value call_user_function(Interpreter& interp, const CompiledFunction& function, std::span<Value> args);
-// Runs `work` with `unit` as the running unit, restoring the previous one afterwards.
-template <typename Work>
-void run_in_unit(Interpreter& interp, const Unit& unit, Work&& work) {
-    const Unit* outer = interp.unit;
-    interp.unit = &unit;
-    struct Restore {
-        Interpreter& interp;
-        const Unit* outer;
-        ~Restore() { interp.unit = outer; }
-    } restore{interp, outer};
-    work();
-}
 std::optional<ExportTable> load_module(Interpreter& interp, const std::string& name);
 void apply_use(Interpreter& interp, const UseStmt& use);
 // Ranges longer than this are not materialised: the range evaluates to Null.

@@ -4,6 +4,7 @@
 
 #include "interpreter/graphics/graphics.h"
 #include "interpreter/http/http.h"
+#include "interpreter/compiler.h"
 #include "interpreter/interpreter_state.h"
 #include "support/text_file.h"
 
@@ -35,6 +36,10 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
         return std::nullopt;
     }
 
+    if (static_cast<const char*>(__builtin_frame_address(0)) < interp.stack_limit) {
+        interp.abandon(Abandonment::RecursionLimit);  // modules loading modules, very deep
+        return std::nullopt;
+    }
     const bool tracing = extra_debug();
     std::string error;  // every failure is reported alike
     std::optional<std::string> text = read_text_file(name + ".tn", FileRule::RegularOnly, error);
@@ -50,9 +55,8 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
     {
         Interpreter module(interp.names(), interp.limits, std::move(chain));
         if (tracing) trace("Parsed " + std::to_string(source->statements.size()) + " statements");
-        run_in_unit(module, *source, [&] {
-            for (const StmtPtr& statement : source->statements) execute(module, *statement);
-        });
+        const Code code = compile_top_level(*source, source->statements, {tracing, TopLevel::Module});
+        run_code(module, code, *source);
         if (module.abandoned()) {
             interp.inherit_abandonment(module.abandonment());  // the run ends, not only the module
             return std::nullopt;

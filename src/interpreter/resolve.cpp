@@ -1,6 +1,7 @@
 // Name resolution: a pass over a freshly parsed tree that records, per call, who answers its
 // name and, per definition, the symbols its parameters bind. The tree stays untouched.
 
+#include "interpreter/compiler.h"
 #include "interpreter/unit.h"
 #include "parser/tree_walk.h"
 
@@ -56,6 +57,20 @@ void resolve(Unit& unit, NameTable& names) {
         }
         for_each_child(expr, push_expr, push_stmt);
     }
+}
+
+CompiledFunction::CompiledFunction(const FunctionStmt& definition, const Unit& unit,
+                                   std::vector<Symbol> slots)
+    : definition(definition), unit(unit), param_slots(std::move(slots)) {}
+
+CompiledFunction::~CompiledFunction() = default;
+
+const Code& CompiledFunction::code(bool tracing) const {
+    if (code_ == nullptr || traced_ != tracing) {
+        code_ = std::make_unique<Code>(compile_function(unit, *this, {tracing}));
+        traced_ = tracing;
+    }
+    return *code_;
 }
 
 Value Unit::function_value(uint32_t id) const {

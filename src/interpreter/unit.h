@@ -29,18 +29,26 @@ struct CallSite {
 };
 
 class Unit;
+struct Code;
 
-// A definition as the interpreter runs it: the body, and the symbol each parameter binds.
+// A definition as the interpreter runs it: the body, the symbol each parameter binds, and the
+// body's code, compiled on the first call.
 class CompiledFunction final : public FunctionCode {
 public:
-    CompiledFunction(const FunctionStmt& definition, const Unit& unit, std::vector<Symbol> slots)
-        : definition(definition), unit(unit), param_slots(std::move(slots)) {}
+    CompiledFunction(const FunctionStmt& definition, const Unit& unit, std::vector<Symbol> slots);
+    ~CompiledFunction() override;
     const std::vector<std::string>& params() const override { return definition.params; }
     std::string debug_body() const override { return debug_text(definition.body); }
+    // The body's code; compiled again if it was compiled for the other tracing mode.
+    const Code& code(bool tracing) const;
 
     const FunctionStmt& definition;
     const Unit& unit;
     const std::vector<Symbol> param_slots;
+
+private:
+    mutable std::unique_ptr<Code> code_;
+    mutable bool traced_ = false;
 };
 
 class Unit : public std::enable_shared_from_this<Unit> {

@@ -1,0 +1,43 @@
+// The engine: runs compiled code (bytecode.h) against an interpreter's state.
+//
+// One loop dispatches every instruction through a table of labels. Calls of script functions
+// push a frame on the engine's own stack instead of recursing, so deep recursion costs no native
+// stack and abandoning a run is one unwinding of that stack. Registers of all active frames live
+// in one growing array; variables live in the environment's cells.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "interpreter/bytecode.h"
+
+namespace tarnel {
+
+class Interpreter;
+
+// A script function's activation.
+struct Frame {
+    const Code* code;          // the function's code
+    const Unit* unit;          // whose side tables its code refers to
+    uint32_t base;             // its first register in the register stack
+    // Where the caller goes on.
+    const Code* caller_code;
+    const Unit* caller_unit;
+    const Instr* resume;       // null: the call came from outside the loop (main)
+    uint32_t caller_base;
+    uint32_t result;           // the caller's register for the result (absolute)
+    Value function;            // keeps the running body alive, even if its name is rebound
+};
+
+// The engine's stacks; one per interpreter, empty whenever no code runs.
+struct EngineState {
+    std::vector<Value> registers;
+    std::vector<Frame> frames;
+};
+
+// Runs top-level code to its end (or until the run is abandoned).
+void run_code(Interpreter& interp, const Code& code, const Unit& unit);
+// Calls a script function with no arguments and runs it to its return (the entry's `main`).
+Value run_function(Interpreter& interp, const CompiledFunction& function);
+
+}  // namespace tarnel
