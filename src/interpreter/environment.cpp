@@ -12,7 +12,7 @@ Environment::~Environment() = default;
 
 void Environment::clear() {
     saved_.clear();
-    scope_starts_.clear();
+    depth_ = 0;
     const size_t size = cells_.size();
     cells_.clear();
     cells_.resize(size);
@@ -29,13 +29,6 @@ void Environment::grow(Symbol symbol) {
     global_home_.resize(size, kNowhere);
     has_global_.resize(size, 0);
     declared_global_.resize(size, 0);
-}
-
-void Environment::bind_new(Symbol symbol, Value value, uint32_t depth) {
-    if (owner_[symbol] == 0) global_home_[symbol] = static_cast<uint32_t>(saved_.size());
-    saved_.push_back({std::move(cells_[symbol]), symbol, owner_[symbol]});
-    cells_[symbol] = std::move(value);
-    owner_[symbol] = depth;
 }
 
 void Environment::set_global(Symbol symbol, Value value) {
@@ -55,21 +48,18 @@ void Environment::declare_global(Symbol symbol) {
 
 Value* Environment::shared_assignment_slot(Symbol symbol) {
     ensure_symbol(symbol);
-    const auto depth = static_cast<uint32_t>(scope_starts_.size());
-    const uint32_t writes_to = depth == 0 || declared_global_[symbol] ? 0 : depth;
+    const uint32_t writes_to = depth_ == 0 || declared_global_[symbol] ? 0 : depth_;
     return owner_[symbol] == writes_to ? &cells_[symbol] : nullptr;
 }
 
-void Environment::pop_scope() {
-    const uint32_t start = scope_starts_.back();
-    scope_starts_.pop_back();
-    for (size_t i = saved_.size(); i > start; --i) {
-        Saved& record = saved_[i - 1];
+void Environment::restore_to(uint32_t mark) {
+    while (saved_.size() > mark) {
+        Saved& record = saved_.back();
         cells_[record.symbol] = std::move(record.value);
         owner_[record.symbol] = record.owner;
         if (record.owner == 0) global_home_[record.symbol] = kNowhere;
+        saved_.pop_back();
     }
-    saved_.erase(saved_.begin() + start, saved_.end());
 }
 
 std::vector<std::pair<std::string, Value>> Environment::global_entries() const {

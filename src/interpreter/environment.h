@@ -40,13 +40,16 @@ public:
     // Binds in the running scope, or the global when at top level or declared global.
     void set_variable(Symbol symbol, Value value) {
         ensure_symbol(symbol);
-        const auto depth = static_cast<uint32_t>(scope_starts_.size());
-        if (depth == 0 || declared_global_[symbol]) return set_global(symbol, std::move(value));
-        if (owner_[symbol] == depth) {
+        if (depth_ == 0 || declared_global_[symbol]) return set_global(symbol, std::move(value));
+        if (owner_[symbol] == depth_) {
             cells_[symbol] = std::move(value);  // already bound in this scope
             return;
         }
-        bind_new(symbol, std::move(value), depth);
+        // A new binding in this scope: the cell's value and owner go on the save stack.
+        if (owner_[symbol] == 0) global_home_[symbol] = static_cast<uint32_t>(saved_.size());
+        saved_.push_back({std::move(cells_[symbol]), symbol, owner_[symbol]});
+        cells_[symbol] = std::move(value);
+        owner_[symbol] = depth_;
     }
     void declare_global(Symbol symbol);
     // Writes the global, whatever the scopes (also the item form of `use`).
@@ -56,9 +59,16 @@ public:
     // written). Lets an assignment release its own share before an in-place update.
     Value* shared_assignment_slot(Symbol symbol);
 
-    void push_scope() { scope_starts_.push_back(static_cast<uint32_t>(saved_.size())); }
-    void pop_scope();
-    size_t scope_depth() const { return scope_starts_.size(); }
+    // A scope for a call: push_scope gives the mark that its pop_scope takes back.
+    uint32_t push_scope() {
+        ++depth_;
+        return static_cast<uint32_t>(saved_.size());
+    }
+    void pop_scope(uint32_t mark) {
+        restore_to(mark);
+        --depth_;
+    }
+    size_t scope_depth() const { return depth_; }
 
     // Drops every binding, local and global.
     void clear();
@@ -78,7 +88,7 @@ private:
         if (symbol >= cells_.size()) grow(symbol);
     }
     void grow(Symbol symbol);
-    void bind_new(Symbol symbol, Value value, uint32_t depth);
+    void restore_to(uint32_t mark);
 
     const NameTable& names_;  // only for its size: symbols index the tables below
     std::vector<Value> cells_;              // per symbol: the value a read sees
@@ -87,7 +97,7 @@ private:
     std::vector<uint8_t> has_global_;       // per symbol
     std::vector<uint8_t> declared_global_;  // per symbol: the global-name set
     std::vector<Saved> saved_;              // the save stack, innermost scope last
-    std::vector<uint32_t> scope_starts_;    // per scope: its first save record
+    uint32_t depth_ = 0;                    // scopes open: 0 at top level
 };
 
 }  // namespace tarnel

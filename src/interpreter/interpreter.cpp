@@ -78,8 +78,13 @@ void Interpreter::report(std::string_view text) {
     if (!abandoned()) write_err(text);
 }
 
-void Interpreter::check_deadline() {
-    if (std::chrono::steady_clock::now() >= *limits.deadline) abandon(Abandonment::TimeBudget);
+bool Interpreter::poll() {
+    if (limits.interrupt != nullptr && *limits.interrupt != 0) {
+        abandon(Abandonment::Interrupted);
+    } else if (limits.deadline && std::chrono::steady_clock::now() >= *limits.deadline) {
+        abandon(Abandonment::TimeBudget);
+    }
+    return !abandoned();
 }
 
 Value Interpreter::get_variable(std::string_view name) {

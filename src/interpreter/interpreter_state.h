@@ -73,11 +73,9 @@ public:
     void report(std::string_view text);
     // Once per loop iteration and per user call: abandons the run on an interrupt or when the
     // time budget is spent. Returns false once the run is abandoned.
-    bool keep_going() {
-        if (limits.interrupt != nullptr && *limits.interrupt != 0) [[unlikely]] {
-            abandon(Abandonment::Interrupted);
-        } else if (limits.deadline && (++polls_ & 0x3ff) == 0) [[unlikely]] {
-            check_deadline();
+    [[gnu::always_inline]] bool keep_going() {
+        if ((limits.interrupt != nullptr && *limits.interrupt != 0) || limits.deadline) [[unlikely]] {
+            return poll();
         }
         return !abandoned();
     }
@@ -93,10 +91,9 @@ public:
     const char* stack_limit = nullptr;  // lowest safe native stack address (nested module loads)
 
 private:
-    void check_deadline();
+    bool poll();  // the interrupt and the time budget
 
     Abandonment abandonment_ = Abandonment::None;
-    uint32_t polls_ = 0;
 
     std::shared_ptr<NameTable> names_;
 };

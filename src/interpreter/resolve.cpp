@@ -65,11 +65,9 @@ CompiledFunction::CompiledFunction(const FunctionStmt& definition, const Unit& u
 
 CompiledFunction::~CompiledFunction() = default;
 
-const Code& CompiledFunction::code(bool tracing) const {
-    if (code_ == nullptr || traced_ != tracing) {
-        code_ = std::make_unique<Code>(compile_function(unit, *this, {tracing}));
-        traced_ = tracing;
-    }
+const Code& CompiledFunction::compile(bool tracing) const {
+    code_ = std::make_unique<Code>(compile_function(unit, *this, {tracing}));
+    traced_ = tracing;
     return *code_;
 }
 

@@ -40,13 +40,17 @@ public:
     const std::vector<std::string>& params() const override { return definition.params; }
     std::string debug_body() const override { return debug_text(definition.body); }
     // The body's code; compiled again if it was compiled for the other tracing mode.
-    const Code& code(bool tracing) const;
+    const Code& code(bool tracing) const {
+        if (code_ != nullptr && traced_ == tracing) [[likely]] return *code_;
+        return compile(tracing);
+    }
 
     const FunctionStmt& definition;
     const Unit& unit;
     const std::vector<Symbol> param_slots;
 
 private:
+    const Code& compile(bool tracing) const;
     mutable std::unique_ptr<Code> code_;
     mutable bool traced_ = false;
 };

@@ -27,8 +27,9 @@ namespace {
     return operate(interp, std::move(left), op, right);
 }
 
-// The truth of `left op right` for the fused compare-and-jump instructions.
-inline bool compare(BinaryOperator op, const Value& left, const Value& right) {
+// The truth of `left op right` for the fused compare-and-jump instructions (the loop handles
+// two integers itself).
+[[gnu::noinline]] bool compare(BinaryOperator op, const Value& left, const Value& right) {
     if (left.kind() == right.kind()) {
         if (left.is(ValueKind::Number)) {
             const int64_t a = left.as_number();
@@ -133,7 +134,7 @@ private:
     void unwind(size_t stop_depth) {
         while (state_.frames.size() > stop_depth) {
             const Frame& frame = state_.frames.back();
-            env_.pop_scope();
+            env_.pop_scope(frame.scope);
             clear_registers(frame.base, frame.base + frame.code->registers);
             state_.frames.pop_back();
         }
@@ -311,16 +312,23 @@ op_JumpIfFalse:
     if (!is_truthy(O(pc->b))) JUMP(pc->a);
     NEXT();
 
-#define COMPARE_JUMP(name, op)                                        \
-    op_##name:                                                        \
-    if (!compare(op, O(pc->b), O(pc->c))) JUMP(pc->a);                \
-    NEXT();
-    COMPARE_JUMP(JumpIfNotEq, BinaryOperator::Equal)
-    COMPARE_JUMP(JumpIfNotNe, BinaryOperator::NotEqual)
-    COMPARE_JUMP(JumpIfNotLt, BinaryOperator::Less)
-    COMPARE_JUMP(JumpIfNotGt, BinaryOperator::Greater)
-    COMPARE_JUMP(JumpIfNotLe, BinaryOperator::LessEqual)
-    COMPARE_JUMP(JumpIfNotGe, BinaryOperator::GreaterEqual)
+#define COMPARE_JUMP(name, op, cmp)                                                  \
+    op_##name : {                                                                    \
+        const Value& l = O(pc->b);                                                   \
+        const Value& r = O(pc->c);                                                   \
+        if (l.is(ValueKind::Number) && r.is(ValueKind::Number)) {                    \
+            if (!(l.as_number() cmp r.as_number())) JUMP(pc->a);                     \
+            NEXT();                                                                  \
+        }                                                                            \
+        if (!compare(op, l, r)) JUMP(pc->a);                                         \
+        NEXT();                                                                      \
+    }
+    COMPARE_JUMP(JumpIfNotEq, BinaryOperator::Equal, ==)
+    COMPARE_JUMP(JumpIfNotNe, BinaryOperator::NotEqual, !=)
+    COMPARE_JUMP(JumpIfNotLt, BinaryOperator::Less, <)
+    COMPARE_JUMP(JumpIfNotGt, BinaryOperator::Greater, >)
+    COMPARE_JUMP(JumpIfNotLe, BinaryOperator::LessEqual, <=)
+    COMPARE_JUMP(JumpIfNotGe, BinaryOperator::GreaterEqual, >=)
 #undef COMPARE_JUMP
 
 op_JumpIfNoMatch:
@@ -414,12 +422,12 @@ enter_function: {
     const Code& body = function.code(tracing_);
     const uint32_t argc = entering->argc;
     env_.reserve_symbol(body.max_symbol);
-    env_.push_scope();
+    const uint32_t scope = env_.push_scope();
     const size_t bound = std::min<size_t>(function.param_slots.size(), argc);
     for (size_t i = 0; i < bound; ++i) env_.set_variable(function.param_slots[i], std::move(R(pc->a + i)));
     const uint32_t callee_base = base + pc->a;
-    state_.frames.push_back(
-        {&body, &function.unit, callee_base, code, unit, pc + 1, base, callee_base, std::move(callee)});
+    state_.frames.push_back({&body, &function.unit, callee_base, scope, code, unit, pc + 1, base,
+                             callee_base, std::move(callee)});
     reserve_registers(callee_base + std::max(body.registers, argc));
     code = &body;
     unit = &function.unit;
@@ -510,7 +518,7 @@ op_ReturnEnd: {
         UPDATE_MODE();
     }
     Frame& frame = state_.frames.back();
-    env_.pop_scope();
+    env_.pop_scope(frame.scope);
     clear_registers(frame.base, frame.base + frame.code->registers);
     const Instr* resume = frame.resume;
     code = frame.caller_code;
@@ -676,9 +684,9 @@ Value run_function(Interpreter& interp, const CompiledFunction& function) {
     }
     const Code& body = function.code(extra_debug());
     interp.env.reserve_symbol(body.max_symbol);
-    interp.env.push_scope();
-    state.frames.push_back({&body, &function.unit, result + 1, nullptr, nullptr, nullptr, 0, result,
-                            function.unit.function_value(function.definition.id)});
+    const uint32_t scope = interp.env.push_scope();
+    state.frames.push_back({&body, &function.unit, result + 1, scope, nullptr, nullptr, nullptr, 0,
+                            result, function.unit.function_value(function.definition.id)});
     engine.reserve_registers(result + 1 + body.registers);
     engine.run(&body, &function.unit, result + 1, body.instrs.data(), depth);
     Value value = std::move(state.registers[result]);

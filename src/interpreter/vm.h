@@ -20,6 +20,7 @@ struct Frame {
     const Code* code;          // the function's code
     const Unit* unit;          // whose side tables its code refers to
     uint32_t base;             // its first register in the register stack
+    uint32_t scope;            // its scope's mark in the environment
     // Where the caller goes on.
     const Code* caller_code;
     const Unit* caller_unit;

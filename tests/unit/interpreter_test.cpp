@@ -40,42 +40,42 @@ protected:
 
 TEST_F(Variables, InnermostBindingWinsAndScopesUnwind) {
     interp.env.set_variable(x, Value::number(1));  // no scope: global
-    interp.env.push_scope();
+    const uint32_t scope1 = interp.env.push_scope();
     EXPECT_EQ(interp.env.get_variable(x).as_number(), 1);
     interp.env.set_variable(x, Value::number(2));
-    interp.env.push_scope();
+    const uint32_t scope2 = interp.env.push_scope();
     EXPECT_EQ(interp.env.get_variable(x).as_number(), 2);  // a caller's local is visible
     interp.env.set_variable(x, Value::number(3));
     interp.env.set_variable(x, Value::number(4));  // rebinding in the same scope
     EXPECT_EQ(interp.env.get_variable(x).as_number(), 4);
-    interp.env.pop_scope();
+    interp.env.pop_scope(scope2);
     EXPECT_EQ(interp.env.get_variable(x).as_number(), 2);
-    interp.env.pop_scope();
+    interp.env.pop_scope(scope1);
     EXPECT_EQ(interp.env.get_variable(x).as_number(), 1);
     EXPECT_TRUE(interp.env.get_variable(names->intern("undefined")).is_null());
 }
 
 TEST_F(Variables, GlobalDeclarationRedirectsWritesNotReads) {
-    interp.env.push_scope();
+    const uint32_t scope1 = interp.env.push_scope();
     interp.env.set_variable(x, Value::number(1));
     interp.env.declare_global(x);
     interp.env.set_variable(x, Value::number(7));
     EXPECT_EQ(interp.env.get_variable(x).as_number(), 1);
-    interp.env.pop_scope();
+    interp.env.pop_scope(scope1);
     EXPECT_EQ(interp.env.get_variable(x).as_number(), 7);
 }
 
 TEST_F(Variables, AssignmentSlotOnlyWhenReadAndWriteMeet) {
     interp.env.set_variable(x, Value::number(1));
     EXPECT_NE(interp.env.shared_assignment_slot(x), nullptr);  // top level: the global
-    interp.env.push_scope();
+    const uint32_t scope1 = interp.env.push_scope();
     EXPECT_EQ(interp.env.shared_assignment_slot(x), nullptr);  // read global, write new local
     interp.env.set_variable(x, Value::number(2));
     EXPECT_NE(interp.env.shared_assignment_slot(x), nullptr);
-    interp.env.push_scope();
+    const uint32_t scope2 = interp.env.push_scope();
     EXPECT_EQ(interp.env.shared_assignment_slot(x), nullptr);  // read caller's local
-    interp.env.pop_scope();
-    interp.env.pop_scope();
+    interp.env.pop_scope(scope2);
+    interp.env.pop_scope(scope1);
 }
 
 TEST_F(Variables, DottedNamesLookInModulesOnly) {
