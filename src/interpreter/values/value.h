@@ -68,12 +68,13 @@ struct ContainerPayload : Payload {
 struct TextPayload : Payload {  // String, BuiltinFunction name, Error message
     std::string text;
 };
+// The container constructors are defined after Value: they need it complete.
 struct ArrayPayload : ContainerPayload {
-    ArrayPayload() : ContainerPayload(true) {}
+    ArrayPayload();
     ValueList items;
 };
 struct DictPayload : ContainerPayload {
-    DictPayload() : ContainerPayload(false) {}
+    DictPayload();
     DictMap map;
 };
 struct FunctionPayload : Payload {
@@ -196,6 +197,9 @@ private:
         detail::Payload* object;
     } bits_;
 };
+
+inline detail::ArrayPayload::ArrayPayload() : ContainerPayload(true) {}
+inline detail::DictPayload::DictPayload() : ContainerPayload(false) {}
 
 // Printed form, as print and string concatenation show a value.
 std::string display_string(const Value& value);
