@@ -92,11 +92,13 @@ public:
     // Every diagnostic the core writes while running passes here: nothing once abandoned.
     void report(std::string_view text);
     // Once per loop iteration and per user call: abandons the run on an interrupt or when the
-    // time budget is spent. Returns false once the run is abandoned.
+    // time budget is spent. Returns false once the run is abandoned. The clock is read at every
+    // poll, so a loop of few but long iterations stops in time too; runs without a deadline
+    // never read it.
     bool keep_going() {
         if (limits.interrupt != nullptr && *limits.interrupt != 0) [[unlikely]] {
             abandon(Abandonment::Interrupted);
-        } else if (limits.deadline && (++polls_ & 0x3ff) == 0) [[unlikely]] {
+        } else if (limits.deadline) [[unlikely]] {
             check_deadline();
         }
         return !abandoned();
@@ -130,7 +132,6 @@ private:
     void check_deadline();
 
     Abandonment abandonment_ = Abandonment::None;
-    uint32_t polls_ = 0;
 
     std::shared_ptr<NameTable> names_;
     std::vector<Binding> bindings_;         // live local bindings, innermost last
