@@ -8,8 +8,9 @@
 //
 // The process is set up once: standard input reads /dev/null, standard output and error go to
 // /dev/null (libFuzzer's -close_fd_mask=3, which keeps libFuzzer's own messages and sanitizer
-// reports on the original standard error), and each run works in a private temporary folder
-// holding two small modules, since modules are read from the working directory.
+// reports on the original standard error; -close_fd_mask=0 shows a run's output), and each run
+// works in a private temporary folder holding two small modules, since modules are read from
+// the working directory.
 #include <fcntl.h>
 #include <unistd.h>
 
