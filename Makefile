@@ -3,12 +3,15 @@
 
 PACKAGES := g++ cmake ninja-build pkg-config python3 libgtest-dev googletest \
             libsdl2-dev libicu-dev libedit-dev \
-            xvfb x11-utils x11-apps xdotool imagemagick wrk lua5.4 curl
+            xvfb x11-utils x11-apps xdotool imagemagick wrk lua5.4 curl \
+            clang libclang-rt-14-dev
 BUILD := build
 SAN_BUILD := build-san
+FUZZ_BUILD := build-fuzz
+FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build retrain run test test-sanitized bench format clean
+.PHONY: all deps build retrain run test test-sanitized fuzz-build test-fuzz fuzz bench format clean
 
 all: build
 
@@ -47,12 +50,35 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
 	$(MAKE) test-sanitized
+	$(MAKE) test-fuzz
 
 # The same tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitized: deps
 	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNEL_SANITIZE=ON
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 ctest --test-dir $(SAN_BUILD) -j $(JOBS) --output-on-failure
+
+# The libFuzzer targets in fuzz/, built with clang, the fuzzer's instrumentation and the sanitizers.
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DTARNEL_FUZZ=ON -DTARNEL_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_parse fuzz_run
+
+# Replays the seed corpus (script tests and examples) and a fixed number of seeded mutations.
+test-fuzz: fuzz-build
+	ctest --test-dir $(FUZZ_BUILD) -j $(JOBS) --output-on-failure
+
+# Fuzzes each target for FUZZ_SECONDS; new inputs are kept in fuzz/corpus/, crashes and hangs
+# in fuzz/findings/ (neither is in git).
+fuzz: fuzz-build
+	sh fuzz/seeds.sh $(FUZZ_BUILD)/seeds
+	mkdir -p fuzz/findings
+	for target in parse run; do \
+	  mkdir -p fuzz/corpus/$$target && \
+	  ./$(FUZZ_BUILD)/fuzz/fuzz_$$target fuzz/corpus/$$target $(FUZZ_BUILD)/seeds \
+	    -dict=fuzz/tokens.dict -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	    -artifact_prefix=$(CURDIR)/fuzz/findings/$$target- || exit 1; \
+	done
 
 bench: build
 	python3 bench/run.py --bin $(BUILD)/tarnel
@@ -61,4 +87,4 @@ format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

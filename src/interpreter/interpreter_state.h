@@ -72,7 +72,9 @@ public:
     // Every diagnostic the core writes while running passes here: nothing once abandoned.
     void report(std::string_view text);
     // Once per loop iteration and per user call: abandons the run on an interrupt or when the
-    // time budget is spent. Returns false once the run is abandoned.
+    // time budget is spent. Returns false once the run is abandoned. With a deadline the clock
+    // is read at every poll, so a loop of few but long iterations stops in time too; runs
+    // without one never read it.
     [[gnu::always_inline]] bool keep_going() {
         if ((limits.interrupt != nullptr && *limits.interrupt != 0) || limits.deadline) [[unlikely]] {
             return poll();

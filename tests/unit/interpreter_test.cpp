@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "interpreter/interpreter_state.h"
+#include "parser/parser.h"
 
 namespace tarnel {
 namespace {
@@ -86,6 +87,17 @@ TEST_F(Variables, DottedNamesLookInModulesOnly) {
     EXPECT_EQ(interp.get_variable(("m.f")).as_number(), 5);
     EXPECT_TRUE(interp.get_variable(("m.g")).is_null());
     EXPECT_TRUE(interp.get_variable(("other.f")).is_null());
+}
+
+// A spent time budget stops a run at its next loop iteration, however few iterations there are.
+TEST(RunLimits, SpentBudgetStopsTheNextIteration) {
+    auto names = std::make_shared<NameTable>();
+    std::shared_ptr<const Unit> program = load_source("let n = 0\nwhile n < 3 { n += 1 }", *names);
+    RunLimits limits;
+    limits.deadline = std::chrono::steady_clock::now();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(run_program(program, false, names, limits), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: time budget exceeded\n");
 }
 
 }  // namespace

@@ -78,12 +78,13 @@ struct ContainerPayload : Payload {
 struct TextPayload : Payload {  // String, BuiltinFunction name, Error message
     std::string text;
 };
+// The container constructors are defined after Value: they need it complete.
 struct ArrayPayload : ContainerPayload {
-    ArrayPayload() : ContainerPayload(true) {}
+    ArrayPayload();
     ValueList items;
 };
 struct DictPayload : ContainerPayload {
-    DictPayload() : ContainerPayload(false) {}
+    DictPayload();
     DictMap map;
 };
 struct FunctionPayload : Payload {
@@ -219,6 +220,9 @@ private:
     ValueKind kind_;
     Bits bits_;
 };
+
+inline detail::ArrayPayload::ArrayPayload() : ContainerPayload(true) {}
+inline detail::DictPayload::DictPayload() : ContainerPayload(false) {}
 
 // Printed form, as print and string concatenation show a value.
 std::string display_string(const Value& value);
