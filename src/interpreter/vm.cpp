@@ -87,6 +87,100 @@ std::optional<Value> call_module_function(Interpreter& interp, const std::string
     return call_http(name, args);
 }
 
+// An array of the `count` values from `items` on, which are taken.
+Value new_array(Value* items, uint32_t count) {
+    ValueList list;
+    list.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) list.push_back(std::move(items[i]));
+    return Value::array(std::move(list));
+}
+
+// A dictionary of `keys` and the values from `values` on, which are taken; a key that occurs
+// twice keeps its last value.
+Value new_dict(const std::vector<std::string>& keys, Value* values) {
+    DictMap map;
+    map.reserve(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) map.insert_or_assign(keys[i], std::move(values[i]));
+    return Value::dict(std::move(map));
+}
+
+// Runs a builtin on the arguments from `args` on and returns its answer; the arguments are
+// released (the first one may have been updated in place and taken).
+Value builtin_at(Interpreter& interp, const CompiledCall& call, Value* args) {
+    std::span<Value> span(args, call.argc);
+    Value result = call_builtin(call.builtin, span, interp.module_state);
+    for (Value& arg : span) arg = Value();
+    return result;
+}
+
+// A call that no script function answers: a module's function, a builtin function value, or
+// Null. Either way the arguments are released.
+Value module_call_at(Interpreter& interp, const CompiledCall& call, Value* args, const Value& callee) {
+    std::span<Value> span(args, call.argc);
+    Value result;
+    if (callee.is(ValueKind::BuiltinFunction)) {
+        if (auto answer = call_module_function(interp, callee.builtin_name(), span)) result = std::move(*answer);
+    }
+    for (Value& arg : span) arg = Value();
+    return result;
+}
+
+// The "sdl2." or "http." module's answer for a call routed to it, if it has one.
+bool routed_call(Interpreter& interp, const CompiledCall& call, Value* args, Value& result) {
+    std::span<Value> span(args, call.argc);
+    std::optional<Value> answer = call.route == CallRoute::Graphics
+                                      ? call_graphics(call.call->name, span, interp.module_state)
+                                      : call_http(call.call->name, span);
+    if (!answer) return false;
+    for (Value& arg : span) arg = Value();
+    result = std::move(*answer);
+    return true;
+}
+
+// A call under -D, with every trace line. True when `out` is a script function to enter;
+// otherwise `out` is the call's result and the arguments are released.
+bool traced_call(Interpreter& interp, const CompiledCall& call, Value* args, Value& out) {
+    const std::string& name = call.call->name;
+    std::span<Value> span(args, call.argc);
+    std::optional<Value> answer;
+    if (call.route == CallRoute::Graphics) answer = call_graphics(name, span, interp.module_state);
+    if (call.route == CallRoute::Http) answer = call_http(name, span);
+    if (!answer && call.builtin != kNotBuiltin) {
+        answer = call_builtin(call.builtin, span, interp.module_state);
+        trace_parts(name, " is a builtin");
+    }
+    if (!answer) {
+        trace_parts(name, " is not a builtin, looking for user function");
+        Value callee = call.route == CallRoute::Plain ? interp.env.get_variable(call.call->symbol)
+                                                      : interp.get_variable(name);
+        trace_parts("get_variable(", name, ") returned: " + debug_string(callee));
+        if (callee.is(ValueKind::Function)) {
+            const auto& function = static_cast<const CompiledFunction&>(*callee.as_function());
+            trace_parts("Found function with ", std::to_string(function.param_slots.size()),
+                        " params, calling");
+            out = std::move(callee);
+            return true;
+        }
+        if (callee.is(ValueKind::BuiltinFunction)) {
+            answer = call_module_function(interp, callee.builtin_name(), span);
+        } else {
+            trace_parts("Function not found for: ", name);
+        }
+    }
+    for (Value& arg : span) arg = Value();
+    out = answer ? std::move(*answer) : Value();
+    return false;
+}
+
+// Takes a pending Error return for a try: its message, or nothing (the return stays pending).
+std::optional<std::string> caught_error(ControlSignals& signals) {
+    if (!signals.has_return || !signals.return_value.is(ValueKind::Error)) return std::nullopt;
+    std::string message = signals.return_value.error_message();
+    signals.return_value = Value();
+    signals.has_return = false;
+    return message;
+}
+
 // A variable's value lent to an in-place update (LendForUpdate), to give back if the update
 // fails for lack of memory.
 struct Lent {
@@ -160,8 +254,12 @@ void Engine::loop(const Code* code, const Unit* unit, uint32_t base, const Instr
     };
 
     ControlSignals& signals = interp_.signals;
-    Value callee;                         // the function a call is entering
+    // Objects the handlers share. Locals with destructors must not live in a handler across its
+    // dispatch (a computed goto leaves their scope without destroying them), so handlers keep
+    // such values here or in helper functions.
+    Value callee;                            // the function a call is entering
     const CompiledCall* entering = nullptr;  // and its call
+    Value result;                            // a returning function's result
     const void* const* table = signals.any() ? kPending : kHandlers;
     const Instr* instrs;
     const uint32_t* boundary;
@@ -335,80 +433,41 @@ op_JumpIfNoMatch:
     if (!values_match(O(pc->b), O(pc->c))) JUMP(pc->a);
     NEXT();
 
-op_NewArray: {
-    ValueList items;
-    items.reserve(pc->c);
-    for (uint32_t i = 0; i < pc->c; ++i) items.push_back(std::move(R(pc->b + i)));
-    R(pc->a) = Value::array(std::move(items));
+op_NewArray:
+    R(pc->a) = new_array(regs + pc->b, pc->c);
     NEXT();
-}
 
-op_NewDict: {
-    const std::vector<std::string>& keys = code->key_lists[pc->c];
-    DictMap map;
-    map.reserve(keys.size());
-    for (size_t i = 0; i < keys.size(); ++i) {
-        map.insert_or_assign(keys[i], std::move(R(pc->b + i)));  // the last occurrence wins
+op_NewDict:
+    R(pc->a) = new_dict(code->key_lists[pc->c], regs + pc->b);
+    NEXT();
+
+op_Index:
+    R(pc->a) = index_value(O(pc->b), O(pc->c));
+    NEXT();
+
+op_GetField:
+    R(pc->a) = field(O(pc->b), code->constants[pc->c].as_string());
+    NEXT();
+
+op_Range:
+    R(pc->a) = make_range(O(pc->b), O(pc->c));
+    NEXT();
+
+op_CallBuiltin:
+    R(pc->a) = builtin_at(interp_, code->calls[pc->c], regs + pc->a);
+    NEXT();
+
+op_Call:
+    entering = &code->calls[pc->c];
+    if (entering->route == CallRoute::Graphics || entering->route == CallRoute::Http) {
+        if (routed_call(interp_, *entering, regs + pc->a, R(pc->a))) NEXT();
     }
-    R(pc->a) = Value::dict(std::move(map));
-    NEXT();
-}
-
-op_Index: {
-    Value result = index_value(O(pc->b), O(pc->c));
-    R(pc->a) = std::move(result);
-    NEXT();
-}
-
-op_GetField: {
-    Value result = field(O(pc->b), code->constants[pc->c].as_string());
-    R(pc->a) = std::move(result);
-    NEXT();
-}
-
-op_Range: {
-    Value result = make_range(O(pc->b), O(pc->c));
-    R(pc->a) = std::move(result);
-    NEXT();
-}
-
-op_CallBuiltin: {
-    const CompiledCall& call = code->calls[pc->c];
-    std::span<Value> args(regs + pc->a, call.argc);
-    Value result = call_builtin(call.builtin, args, interp_.module_state);
-    for (Value& arg : args) arg = Value();
-    R(pc->a) = std::move(result);
-    NEXT();
-}
-
-op_Call: {
-    const CompiledCall& call = code->calls[pc->c];
-    std::span<Value> args(regs + pc->a, call.argc);
-    if (call.route == CallRoute::Graphics || call.route == CallRoute::Http) {
-        std::optional<Value> result = call.route == CallRoute::Graphics
-                                          ? call_graphics(call.call->name, args, interp_.module_state)
-                                          : call_http(call.call->name, args);
-        if (result) {
-            for (Value& arg : args) arg = Value();
-            R(pc->a) = std::move(*result);
-            NEXT();
-        }
-    }
-    callee = call.route == CallRoute::Plain ? env_.cells()[call.call->symbol]
-                                            : interp_.get_variable(call.call->name);
-    entering = &call;
+    callee = entering->route == CallRoute::Plain ? env_.cells()[entering->call->symbol]
+                                                 : interp_.get_variable(entering->call->name);
     if (callee.is(ValueKind::Function)) goto enter_function;
-    Value result;
-    if (callee.is(ValueKind::BuiltinFunction)) {
-        if (auto answer = call_module_function(interp_, callee.builtin_name(), args)) {
-            result = std::move(*answer);
-        }
-    }
+    R(pc->a) = module_call_at(interp_, *entering, regs + pc->a, callee);
     callee = Value();
-    for (Value& arg : args) arg = Value();
-    R(pc->a) = std::move(result);
     NEXT();
-}
 
 enter_function: {
     // Binds the parameters in a new scope and continues in the callee's code; the caller's
@@ -441,40 +500,11 @@ op_TraceCall:
     trace_parts("Calling function: ", code->calls[pc->c].call->name);
     NEXT();
 
-op_CallTraced: {
-    const CompiledCall& call = code->calls[pc->c];
-    const std::string& name = call.call->name;
-    std::span<Value> args(regs + pc->a, call.argc);
-    std::optional<Value> answer;
-    if (call.route == CallRoute::Graphics) answer = call_graphics(name, args, interp_.module_state);
-    if (call.route == CallRoute::Http) answer = call_http(name, args);
-    if (!answer && call.builtin != kNotBuiltin) {
-        answer = call_builtin(call.builtin, args, interp_.module_state);
-        trace_parts(name, " is a builtin");
-    }
-    if (!answer) {
-        trace_parts(name, " is not a builtin, looking for user function");
-        callee = call.route == CallRoute::Plain ? env_.cells()[call.call->symbol]
-                                                : interp_.get_variable(name);
-        trace_parts("get_variable(", name, ") returned: " + debug_string(callee));
-        if (callee.is(ValueKind::Function)) {
-            const auto& function = static_cast<const CompiledFunction&>(*callee.as_function());
-            trace_parts("Found function with ", std::to_string(function.param_slots.size()),
-                        " params, calling");
-            entering = &call;
-            goto enter_function;
-        }
-        if (callee.is(ValueKind::BuiltinFunction)) {
-            answer = call_module_function(interp_, callee.builtin_name(), args);
-        } else {
-            trace_parts("Function not found for: ", name);
-        }
-        callee = Value();
-    }
-    for (Value& arg : args) arg = Value();
-    R(pc->a) = answer ? std::move(*answer) : Value();
+op_CallTraced:
+    entering = &code->calls[pc->c];
+    if (traced_call(interp_, *entering, regs + pc->a, callee)) goto enter_function;
+    R(pc->a) = std::move(callee);
     NEXT();
-}
 
 op_AppendChain: {
     // name + a + b ... evaluated first, applied now, left to right: in place while the
@@ -503,7 +533,6 @@ op_LendForUpdate: {
 
 op_Return:
 op_ReturnEnd: {
-    Value result;
     if (pc->op == Op::Return) {
         result = TAKE(pc->b);
         if (signals.has_return) {  // a stale pending return: this one replaces it
@@ -527,6 +556,7 @@ op_ReturnEnd: {
     const uint32_t result_register = frame.result;
     state_.frames.pop_back();
     state_.registers[result_register] = std::move(result);
+    result = Value();
     if (resume == nullptr || state_.frames.size() < stop_depth) return;
     pc = resume;
     RELOAD();
@@ -568,11 +598,8 @@ op_ClearBreak:
 
 op_TryCheck:
     if (signals.has_return && signals.return_value.is(ValueKind::Error)) {
-        Value caught = std::move(signals.return_value);
-        signals.return_value = Value();
-        signals.has_return = false;
+        env_.set_variable(pc->a, Value::string(*caught_error(signals)));
         UPDATE_MODE();
-        env_.set_variable(pc->a, Value::string(caught.error_message()));
         JUMP(pc->b);
     }
     JUMP(pc->c);
