@@ -52,15 +52,6 @@ Value* Environment::shared_assignment_slot(Symbol symbol) {
     return owner_[symbol] == writes_to ? &cells_[symbol] : nullptr;
 }
 
-void Environment::restore_to(uint32_t mark) {
-    while (saved_.size() > mark) {
-        Saved& record = saved_.back();
-        cells_[record.symbol] = std::move(record.value);
-        owner_[record.symbol] = record.owner;
-        if (record.owner == 0) global_home_[record.symbol] = kNowhere;
-        saved_.pop_back();
-    }
-}
 
 std::vector<std::pair<std::string, Value>> Environment::global_entries() const {
     std::vector<std::pair<std::string, Value>> entries;

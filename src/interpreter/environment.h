@@ -38,19 +38,18 @@ public:
     // The cells by symbol, valid until a symbol past reserve_symbol's is used.
     Value* cells() { return cells_.data(); }
     // Binds in the running scope, or the global when at top level or declared global.
-    void set_variable(Symbol symbol, Value value) {
+    [[gnu::always_inline]] void set_variable(Symbol symbol, Value&& value) {
         ensure_symbol(symbol);
-        if (depth_ == 0 || declared_global_[symbol]) return set_global(symbol, std::move(value));
+        if (depth_ == 0 || declared_global_[symbol]) [[unlikely]] {
+            return set_global(symbol, std::move(value));
+        }
         if (owner_[symbol] == depth_) {
             cells_[symbol] = std::move(value);  // already bound in this scope
             return;
         }
-        // A new binding in this scope: the cell's value and owner go on the save stack.
-        if (owner_[symbol] == 0) global_home_[symbol] = static_cast<uint32_t>(saved_.size());
-        saved_.push_back({std::move(cells_[symbol]), symbol, owner_[symbol]});
-        cells_[symbol] = std::move(value);
-        owner_[symbol] = depth_;
+        bind_new(symbol, std::move(value));
     }
+    void set_variable(Symbol symbol, const Value& value) { set_variable(symbol, Value(value)); }
     void declare_global(Symbol symbol);
     // Writes the global, whatever the scopes (also the item form of `use`).
     void set_global(Symbol symbol, Value value);
@@ -64,8 +63,17 @@ public:
         ++depth_;
         return static_cast<uint32_t>(saved_.size());
     }
-    void pop_scope(uint32_t mark) {
-        restore_to(mark);
+    [[gnu::always_inline]] void pop_scope(uint32_t mark) {
+        // Undoes the scope's bindings, newest first.
+        Saved* first = saved_.data() + mark;
+        for (Saved* record = saved_.data() + saved_.size(); record != first;) {
+            --record;
+            const Symbol symbol = record->symbol;
+            cells_[symbol] = std::move(record->value);
+            owner_[symbol] = record->owner;
+            if (record->owner == 0) global_home_[symbol] = kNowhere;
+        }
+        saved_.resize(mark);  // only moved-from (Null) values are left to destroy
         --depth_;
     }
     size_t scope_depth() const { return depth_; }
@@ -88,7 +96,14 @@ private:
         if (symbol >= cells_.size()) grow(symbol);
     }
     void grow(Symbol symbol);
-    void restore_to(uint32_t mark);
+    // A new binding in the running scope: the cell's value and owner go on the save stack.
+    [[gnu::always_inline]] void bind_new(Symbol symbol, Value&& value) {
+        const uint32_t owner = owner_[symbol];
+        if (owner == 0) global_home_[symbol] = static_cast<uint32_t>(saved_.size());
+        saved_.push_back({std::move(cells_[symbol]), symbol, owner});
+        cells_[symbol] = std::move(value);
+        owner_[symbol] = depth_;
+    }
 
     const NameTable& names_;  // only for its size: symbols index the tables below
     std::vector<Value> cells_;              // per symbol: the value a read sees
