@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "interpreter/unit.h"
-#include "interpreter/values/value.h"
+#include "unit.h"
+#include "values/value.h"
 #include "lexer/operators.h"
 #include "parser/syntax_tree.h"
 

@@ -1,5 +1,5 @@
 // Compiling expressions: operands, operators, calls and literals of collections.
-#include "interpreter/compiler_internal.h"
+#include "compiler_internal.h"
 #include "parser/tree_walk.h"
 
 namespace tarnel::detail {

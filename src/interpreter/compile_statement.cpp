@@ -1,7 +1,7 @@
 // Compiling statements: control flow, the handlers of pending signals, assignments.
 #include <algorithm>
 
-#include "interpreter/compiler_internal.h"
+#include "compiler_internal.h"
 
 namespace tarnel::detail {
 

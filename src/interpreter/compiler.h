@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "interpreter/bytecode.h"
-#include "interpreter/unit.h"
+#include "bytecode.h"
+#include "unit.h"
 
 namespace tarnel {
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "interpreter/compiler.h"
+#include "compiler.h"
 
 namespace tarnel::detail {
 

@@ -1,7 +1,7 @@
 // A readable listing of compiled code: one instruction a line, operands named.
 #include <cstdio>
 
-#include "interpreter/bytecode.h"
+#include "bytecode.h"
 
 namespace tarnel {
 

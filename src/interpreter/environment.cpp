@@ -1,4 +1,4 @@
-#include "interpreter/environment.h"
+#include "environment.h"
 
 #include <algorithm>
 

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "interpreter/values/value.h"
+#include "values/value.h"
 #include "parser/syntax_tree.h"
 
 namespace tarnel {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "interpreter/interpreter_state.h"
+#include "interpreter_state.h"
 #include "support/console.h"
 
 namespace tarnel {

@@ -8,13 +8,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "interpreter/graphics/graphics.h"
-#include "interpreter/environment.h"
+#include "graphics/graphics.h"
+#include "environment.h"
 #include "interpreter/interpreter.h"
-#include "interpreter/unit.h"
-#include "interpreter/vm.h"
-#include "interpreter/values/operators.h"
-#include "interpreter/values/value.h"
+#include "unit.h"
+#include "vm.h"
+#include "values/operators.h"
+#include "values/value.h"
 #include "lexer/lexer.h"
 #include "parser/syntax_tree.h"
 

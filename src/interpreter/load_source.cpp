@@ -2,7 +2,7 @@
 #include <chrono>
 
 #include "interpreter/interpreter.h"
-#include "interpreter/unit.h"
+#include "unit.h"
 #include "lexer/lexer.h"
 #include "parser/parser.h"
 

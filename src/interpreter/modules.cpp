@@ -2,10 +2,10 @@
 // and the three forms of `use`.
 #include <algorithm>
 
-#include "interpreter/graphics/graphics.h"
-#include "interpreter/http/http.h"
-#include "interpreter/compiler.h"
-#include "interpreter/interpreter_state.h"
+#include "graphics/graphics.h"
+#include "http/http.h"
+#include "compiler.h"
+#include "interpreter_state.h"
 #include "support/text_file.h"
 
 namespace tarnel {

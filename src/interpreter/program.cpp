@@ -3,8 +3,8 @@
 #include <new>
 #include <stdexcept>
 
-#include "interpreter/compiler.h"
-#include "interpreter/interpreter_state.h"
+#include "compiler.h"
+#include "interpreter_state.h"
 
 namespace tarnel {
 

@@ -1,8 +1,8 @@
 // Name resolution: a pass over a freshly parsed tree that records, per call, who answers its
 // name and, per definition, the symbols its parameters bind. The tree stays untouched.
 
-#include "interpreter/compiler.h"
-#include "interpreter/unit.h"
+#include "compiler.h"
+#include "unit.h"
 #include "parser/tree_walk.h"
 
 namespace tarnel {

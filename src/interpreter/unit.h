@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "interpreter/builtins/builtins.h"
-#include "interpreter/values/value.h"
+#include "builtins/builtins.h"
+#include "values/value.h"
 #include "parser/syntax_tree.h"
 
 namespace tarnel {

@@ -4,11 +4,11 @@
 #include <new>
 #include <stdexcept>
 
-#include "interpreter/builtins/builtins.h"
-#include "interpreter/graphics/graphics.h"
-#include "interpreter/http/http.h"
-#include "interpreter/interpreter_state.h"
-#include "interpreter/vm.h"
+#include "builtins/builtins.h"
+#include "graphics/graphics.h"
+#include "http/http.h"
+#include "interpreter_state.h"
+#include "vm.h"
 
 namespace tarnel {
 

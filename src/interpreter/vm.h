@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "interpreter/bytecode.h"
+#include "bytecode.h"
 
 namespace tarnel {
 

@@ -1,7 +1,7 @@
 // Expressions: ten precedence levels, loosest first, then postfix suffixes and primaries.
 #include <algorithm>
 
-#include "parser/parser_internal.h"
+#include "parser_internal.h"
 
 namespace tarnel::detail {
 

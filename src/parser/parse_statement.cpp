@@ -1,6 +1,6 @@
 // Statements and blocks. A statement that fails returns null; the position stays where the
 // failing test left it, and the caller goes on from there.
-#include "parser/parser_internal.h"
+#include "parser_internal.h"
 
 namespace tarnel::detail {
 

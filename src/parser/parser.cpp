@@ -1,7 +1,7 @@
 // The parser's entry point, the program loop and the skipping of too-deep groups.
 #include "parser/parser.h"
 
-#include "parser/parser_internal.h"
+#include "parser_internal.h"
 
 namespace tarnel {
 

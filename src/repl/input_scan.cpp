@@ -1,4 +1,4 @@
-#include "repl/input_scan.h"
+#include "input_scan.h"
 
 #include <limits>
 

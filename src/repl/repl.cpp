@@ -9,7 +9,7 @@
 #include <string>
 
 #include "interpreter/interpreter.h"
-#include "repl/input_scan.h"
+#include "input_scan.h"
 #include "support/utf8.h"
 #include "support/console.h"
 #include "support/utf8.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "interpreter/compiler.h"
+#include "compiler.h"
 #include "interpreter/interpreter.h"
 #include "support/text_file.h"
 

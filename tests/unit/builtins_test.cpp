@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "interpreter/builtins/builtins.h"
-#include "interpreter/graphics/graphics.h"
+#include "builtins/builtins.h"
+#include "graphics/graphics.h"
 
 namespace tarnel {
 namespace {

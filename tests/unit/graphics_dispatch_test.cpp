@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "interpreter/graphics/graphics.h"
+#include "graphics/graphics.h"
 
 namespace tarnel {
 namespace {

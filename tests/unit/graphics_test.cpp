@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "interpreter/graphics/graphics.h"
-#include "interpreter/graphics/test_events.h"
+#include "graphics/graphics.h"
+#include "test_events.h"
 
 namespace tarnel {
 namespace {

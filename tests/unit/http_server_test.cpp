@@ -15,11 +15,11 @@
 
 #include <gtest/gtest.h>
 
-#include "interpreter/http/http.h"
-#include "interpreter/http/http_server.h"
-#include "interpreter/http/page_request.h"
-#include "interpreter/http/route_table.h"
-#include "interpreter/http/socket.h"
+#include "http/http.h"
+#include "http_server.h"
+#include "page_request.h"
+#include "route_table.h"
+#include "socket.h"
 
 namespace tarnel {
 namespace {

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "interpreter/http/http.h"
-#include "interpreter/http/http_client.h"
-#include "interpreter/http/socket.h"
+#include "http/http.h"
+#include "http_client.h"
+#include "socket.h"
 
 namespace tarnel {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 
-#include "interpreter/interpreter_state.h"
+#include "interpreter_state.h"
 #include "parser/parser.h"
 
 namespace tarnel {

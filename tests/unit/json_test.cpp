@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "interpreter/http/http.h"
+#include "http/http.h"
 
 namespace tarnel {
 namespace {

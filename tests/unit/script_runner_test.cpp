@@ -1,4 +1,4 @@
-#include "script_runner.h"
+#include "driver/script_runner.h"
 
 #include <gtest/gtest.h>
 

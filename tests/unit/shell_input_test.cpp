@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "repl/input_scan.h"
+#include "input_scan.h"
 #include "support/utf8.h"
 
 namespace tarnel {

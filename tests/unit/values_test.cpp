@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "interpreter/http/http.h"
-#include "interpreter/values/operators.h"
-#include "interpreter/values/value.h"
+#include "http/http.h"
+#include "values/operators.h"
+#include "values/value.h"
 
 namespace tarnel {
 namespace {
