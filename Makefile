@@ -4,14 +4,15 @@
 PACKAGES := g++ cmake ninja-build pkg-config python3 libgtest-dev googletest \
             libsdl2-dev libicu-dev libedit-dev \
             xvfb x11-utils x11-apps xdotool imagemagick wrk lua5.4 curl \
-            clang libclang-rt-14-dev
+            clang libclang-rt-14-dev clang-format
 BUILD := build
+PGO_BUILD := build-pgo
 SAN_BUILD := build-san
 FUZZ_BUILD := build-fuzz
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build retrain run test test-sanitized fuzz-build test-fuzz fuzz bench format clean
+.PHONY: all deps build retrain run test test-sanitized fuzz-build test-fuzz fuzz bench format format-check clean
 
 all: build
 
@@ -24,30 +25,33 @@ deps:
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
 	fi
 
-# The release build is profile-guided: an instrumented interpreter runs a training script
-# once, then everything is built with the profiles it wrote (kept for later builds).
-PGO_TRAINED := $(BUILD)/pgo-profile/.trained
+# The release build is profile-guided: an instrumented interpreter, built in its own folder,
+# runs a training script once; then the release is built with the profiles it wrote (kept for
+# later builds; after changing the interpreter, `make retrain` refreshes them).
+PGO_PROFILE := $(CURDIR)/$(PGO_BUILD)/profile
+PGO_TRAINED := $(PGO_BUILD)/.trained
 
 $(PGO_TRAINED):
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNEL_PGO=generate
-	cmake --build $(BUILD) -j $(JOBS) --target tarnel
-	rm -f $(BUILD)/pgo-profile/*.gcda
-	./$(BUILD)/tarnel bench/training/workload.tn > /dev/null
+	cmake -S . -B $(PGO_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNEL_PGO=generate \
+	      -DTARNEL_PGO_DIR=$(PGO_PROFILE) -DTARNEL_TESTS=OFF
+	cmake --build $(PGO_BUILD) -j $(JOBS) --target tarnel
+	rm -rf $(PGO_PROFILE)
+	./$(PGO_BUILD)/tarnel bench/training/workload.tn > /dev/null
 	touch $@
 
-# After changing the interpreter, `make retrain` refreshes the profile (stale parts are ignored).
 retrain:
 	rm -f $(PGO_TRAINED)
 	$(MAKE) build
 
 build: deps $(PGO_TRAINED)
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNEL_PGO=use
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNEL_PGO=use \
+	      -DTARNEL_PGO_DIR=$(PGO_PROFILE)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	./$(BUILD)/tarnel examples/hello.tn
 
-test: build
+test: build format-check
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
 	$(MAKE) test-sanitized
 	$(MAKE) test-fuzz
@@ -83,8 +87,14 @@ fuzz: fuzz-build
 bench: build
 	python3 bench/run.py --bin $(BUILD)/tarnel
 
-format:
-	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+SOURCES = $(shell find src tests bench fuzz -name '*.cpp' -o -name '*.h')
+
+format: deps
+	clang-format -i $(SOURCES)
+
+# The tree stays formatted as .clang-format says.
+format-check: deps
+	clang-format --dry-run -Werror $(SOURCES)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(PGO_BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

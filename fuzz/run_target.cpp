@@ -46,7 +46,7 @@ constexpr std::string_view kModuleBad = "let y = \"\xff\"\n";
 
 // A file descriptor, closed when it goes.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0) close(fd_);
@@ -55,17 +55,18 @@ public:
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
 void write_file(const fs::path& path, std::string_view text) {
-    std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 // The private working folder of the runs, removed with everything in it at exit.
 class Workplace {
-public:
+  public:
     Workplace() {
         std::string pattern = (fs::temp_directory_path() / "tarnel-fuzz-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
@@ -81,14 +82,14 @@ public:
     Workplace& operator=(const Workplace&) = delete;
     const fs::path& folder() const { return folder_; }
 
-private:
+  private:
     fs::path folder_;
 };
 
 // Works in the private folder while it lives; libFuzzer's own files (corpus, artifacts) are
 // named relative to the folder it was started in.
 class InFolder {
-public:
+  public:
     explicit InFolder(const fs::path& folder) : home_(open(".", O_RDONLY | O_DIRECTORY)) {
         if (home_.get() < 0 || chdir(folder.c_str()) != 0) std::abort();
     }
@@ -98,7 +99,7 @@ public:
     InFolder(const InFolder&) = delete;
     InFolder& operator=(const InFolder&) = delete;
 
-private:
+  private:
     Descriptor home_;
 };
 
@@ -137,9 +138,11 @@ void set_up_arguments(int* argc, char*** argv) {
             }
         }
     }
-    if (!has_flag(texts, "-artifact_prefix=")) texts.insert(texts.begin() + 1, "-artifact_prefix=" + home);
+    if (!has_flag(texts, "-artifact_prefix="))
+        texts.insert(texts.begin() + 1, "-artifact_prefix=" + home);
     arguments.pointers.clear();
-    for (std::string& text : texts) arguments.pointers.push_back(text.data());
+    for (std::string& text : texts)
+        arguments.pointers.push_back(text.data());
     arguments.pointers.push_back(nullptr);
     *argc = static_cast<int>(texts.size());
     *argv = arguments.pointers.data();

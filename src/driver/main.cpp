@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "driver/command_line.h"
-#include "repl/repl.h"
 #include "driver/script_runner.h"
+#include "repl/repl.h"
 #include "support/console.h"
 
 namespace {

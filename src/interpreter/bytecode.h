@@ -19,13 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "unit.h"
-#include "values/value.h"
 #include "lexer/operators.h"
 #include "parser/syntax_tree.h"
+#include "unit.h"
+#include "values/value.h"
 
 // Every instruction, with its operands a, b, c: R = a register, O = any operand, S = a symbol,
 // K = a constant index, P = an instruction index (jump target), N = a count.
+// clang-format off
 #define TARNEL_OPCODES(X)                                                                        \
     X(Copy)             /* R[a] = O[b] (a copy; a register operand is taken) */                  \
     X(SetVar)           /* variable S[a] = O[b] */                                               \
@@ -65,6 +66,7 @@
     X(Global)           /* declare S[a] global */                                                \
     X(Use)              /* apply use statement a */                                              \
     X(Halt)             /* the end of top-level code */
+// clang-format on
 
 namespace tarnel {
 
@@ -90,8 +92,12 @@ constexpr uint32_t kOperandIndex = (1u << kOperandShift) - 1;
 constexpr uint32_t operand(OperandKind kind, uint32_t index) {
     return static_cast<uint32_t>(kind) << kOperandShift | index;
 }
-constexpr OperandKind operand_kind(uint32_t o) { return static_cast<OperandKind>(o >> kOperandShift); }
-constexpr uint32_t operand_index(uint32_t o) { return o & kOperandIndex; }
+constexpr OperandKind operand_kind(uint32_t o) {
+    return static_cast<OperandKind>(o >> kOperandShift);
+}
+constexpr uint32_t operand_index(uint32_t o) {
+    return o & kOperandIndex;
+}
 
 constexpr uint32_t kNoBoundary = UINT32_MAX;
 

@@ -6,24 +6,40 @@ namespace tarnel::detail {
 
 namespace {
 
-uint32_t reg(uint32_t index) { return operand(OperandKind::Register, index); }
+uint32_t reg(uint32_t index) {
+    return operand(OperandKind::Register, index);
+}
 
 Op binary_op(BinaryOperator op) {
     switch (op) {
-        case BinaryOperator::Or: return Op::Or;
-        case BinaryOperator::And: return Op::And;
-        case BinaryOperator::Equal: return Op::Eq;
-        case BinaryOperator::NotEqual: return Op::Ne;
-        case BinaryOperator::Less: return Op::Lt;
-        case BinaryOperator::Greater: return Op::Gt;
-        case BinaryOperator::LessEqual: return Op::Le;
-        case BinaryOperator::GreaterEqual: return Op::Ge;
-        case BinaryOperator::Plus: return Op::Add;
-        case BinaryOperator::Minus: return Op::Sub;
-        case BinaryOperator::Star: return Op::Mul;
-        case BinaryOperator::Slash: return Op::Div;
-        case BinaryOperator::Percent: return Op::Mod;
-        case BinaryOperator::Power: return Op::Pow;
+        case BinaryOperator::Or:
+            return Op::Or;
+        case BinaryOperator::And:
+            return Op::And;
+        case BinaryOperator::Equal:
+            return Op::Eq;
+        case BinaryOperator::NotEqual:
+            return Op::Ne;
+        case BinaryOperator::Less:
+            return Op::Lt;
+        case BinaryOperator::Greater:
+            return Op::Gt;
+        case BinaryOperator::LessEqual:
+            return Op::Le;
+        case BinaryOperator::GreaterEqual:
+            return Op::Ge;
+        case BinaryOperator::Plus:
+            return Op::Add;
+        case BinaryOperator::Minus:
+            return Op::Sub;
+        case BinaryOperator::Star:
+            return Op::Mul;
+        case BinaryOperator::Slash:
+            return Op::Div;
+        case BinaryOperator::Percent:
+            return Op::Mod;
+        case BinaryOperator::Power:
+            return Op::Pow;
     }
     return Op::Add;
 }
@@ -31,13 +47,20 @@ Op binary_op(BinaryOperator op) {
 // The jump that fuses a comparison, or nothing for other operators.
 std::optional<Op> jump_unless_op(BinaryOperator op) {
     switch (op) {
-        case BinaryOperator::Equal: return Op::JumpIfNotEq;
-        case BinaryOperator::NotEqual: return Op::JumpIfNotNe;
-        case BinaryOperator::Less: return Op::JumpIfNotLt;
-        case BinaryOperator::Greater: return Op::JumpIfNotGt;
-        case BinaryOperator::LessEqual: return Op::JumpIfNotLe;
-        case BinaryOperator::GreaterEqual: return Op::JumpIfNotGe;
-        default: return std::nullopt;
+        case BinaryOperator::Equal:
+            return Op::JumpIfNotEq;
+        case BinaryOperator::NotEqual:
+            return Op::JumpIfNotNe;
+        case BinaryOperator::Less:
+            return Op::JumpIfNotLt;
+        case BinaryOperator::Greater:
+            return Op::JumpIfNotGt;
+        case BinaryOperator::LessEqual:
+            return Op::JumpIfNotLe;
+        case BinaryOperator::GreaterEqual:
+            return Op::JumpIfNotGe;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -49,21 +72,26 @@ bool may_run_code(const Expr& expr) {
         const Expr& node = *pending.back();
         pending.pop_back();
         if (node.kind == ExprKind::Call) return true;
-        for_each_child(node, [&](const Expr& child) { pending.push_back(&child); },
-                       [](const Stmt&) {});
+        for_each_child(
+            node, [&](const Expr& child) { pending.push_back(&child); }, [](const Stmt&) {});
     }
     return false;
 }
 
 uint32_t Compiler::expression(const Expr& expr) {
     switch (expr.kind) {
-        case ExprKind::Number: return constant(Value::number(node_cast<NumberExpr>(expr).value));
-        case ExprKind::Float: return constant(Value::real(node_cast<FloatExpr>(expr).value));
-        case ExprKind::String: return constant(Value::string(node_cast<StringExpr>(expr).value));
-        case ExprKind::Boolean: return constant(Value::boolean(node_cast<BooleanExpr>(expr).value));
+        case ExprKind::Number:
+            return constant(Value::number(node_cast<NumberExpr>(expr).value));
+        case ExprKind::Float:
+            return constant(Value::real(node_cast<FloatExpr>(expr).value));
+        case ExprKind::String:
+            return constant(Value::string(node_cast<StringExpr>(expr).value));
+        case ExprKind::Boolean:
+            return constant(Value::boolean(node_cast<BooleanExpr>(expr).value));
         case ExprKind::Identifier:
             return operand(OperandKind::Cell, node_cast<IdentifierExpr>(expr).symbol);
-        case ExprKind::BinaryOp: return binary(node_cast<BinaryOpExpr>(expr));
+        case ExprKind::BinaryOp:
+            return binary(node_cast<BinaryOpExpr>(expr));
         case ExprKind::UnaryOp: {
             const auto& node = node_cast<UnaryOpExpr>(expr);
             const uint32_t mark = next_register();
@@ -73,7 +101,8 @@ uint32_t Compiler::expression(const Expr& expr) {
             emit(node.op == UnaryOperator::Not ? Op::Not : Op::Neg, result, value);
             return reg(result);
         }
-        case ExprKind::Call: return call(node_cast<CallExpr>(expr));
+        case ExprKind::Call:
+            return call(node_cast<CallExpr>(expr));
         case ExprKind::Array: {
             const auto& node = node_cast<ArrayExpr>(expr);
             const uint32_t base = consecutive(node.items);
@@ -94,7 +123,8 @@ uint32_t Compiler::expression(const Expr& expr) {
             emit(Op::NewDict, base, base, static_cast<uint32_t>(code_.key_lists.size() - 1));
             return reg(base);
         }
-        case ExprKind::Index: return index(node_cast<IndexExpr>(expr));
+        case ExprKind::Index:
+            return index(node_cast<IndexExpr>(expr));
         case ExprKind::Range: {
             const auto& node = node_cast<RangeExpr>(expr);
             const uint32_t mark = next_register();
@@ -153,7 +183,8 @@ void Compiler::jump_unless(const Expr& condition, Label target) {
 
 uint32_t Compiler::consecutive(const std::vector<ExprPtr>& items) {
     const uint32_t base = next_register();
-    for (size_t i = 0; i < items.size(); ++i) expression_into(*items[i], base + static_cast<uint32_t>(i));
+    for (size_t i = 0; i < items.size(); ++i)
+        expression_into(*items[i], base + static_cast<uint32_t>(i));
     free_registers_from(base);
     take_register();  // the result's register
     return base;
@@ -168,14 +199,15 @@ uint32_t Compiler::call(const CallExpr& node) {
 
 void Compiler::call_at(const CallExpr& node, uint32_t base, const Symbol* lend) {
     const CallSite& site = unit_.calls[node.id];
-    code_.calls.push_back({&node, static_cast<uint32_t>(node.args.size()), site.route, site.builtin});
+    code_.calls.push_back(
+        {&node, static_cast<uint32_t>(node.args.size()), site.route, site.builtin});
     const auto index = static_cast<uint32_t>(code_.calls.size() - 1);
     if (options_.tracing) emit(Op::TraceCall, 0, 0, index);  // before the arguments
     for (size_t i = 0; i < node.args.size(); ++i) {
         expression_into(*node.args[i], base + static_cast<uint32_t>(i));
     }
     if (lend != nullptr) emit(Op::LendForUpdate, *lend, base);
-    const Op op = options_.tracing                ? Op::CallTraced
+    const Op op = options_.tracing              ? Op::CallTraced
                   : site.builtin != kNotBuiltin ? Op::CallBuiltin
                                                 : Op::Call;
     emit(op, base, 0, index);

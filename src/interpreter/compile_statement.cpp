@@ -7,8 +7,12 @@ namespace tarnel::detail {
 
 namespace {
 
-uint32_t cell(Symbol symbol) { return operand(OperandKind::Cell, symbol); }
-uint32_t reg(uint32_t index) { return operand(OperandKind::Register, index); }
+uint32_t cell(Symbol symbol) {
+    return operand(OperandKind::Cell, symbol);
+}
+uint32_t reg(uint32_t index) {
+    return operand(OperandKind::Register, index);
+}
 
 // The operands of a chain name + a + b + ..., leftmost first, or nothing when `value` is not a
 // chain of `+` whose leftmost operand is the variable `symbol`.
@@ -38,10 +42,17 @@ Symbol highest_symbol(const Code& code) {
     };
     for (const Instr& instr : code.instrs) {
         switch (instr.op) {
-            case Op::SetVar: case Op::Def: case Op::Global: case Op::TryCheck: case Op::LendForUpdate:
+            case Op::SetVar:
+            case Op::Def:
+            case Op::Global:
+            case Op::TryCheck:
+            case Op::LendForUpdate:
                 highest = std::max(highest, instr.a);
                 break;
-            case Op::ForRangePrep: case Op::ForRangeNext: case Op::ForArrayPrep: case Op::ForArrayNext:
+            case Op::ForRangePrep:
+            case Op::ForRangeNext:
+            case Op::ForArrayPrep:
+            case Op::ForArrayNext:
                 highest = std::max(highest, instr.b);
                 continue;  // no operands
             default:
@@ -49,14 +60,16 @@ Symbol highest_symbol(const Code& code) {
         }
         if (instr.op != Op::Def && instr.op != Op::Use && instr.op != Op::NewArray &&
             instr.op != Op::NewDict && instr.op != Op::GetField && instr.op != Op::TryCheck &&
-            instr.op != Op::LoopSignal && instr.op != Op::AppendChain && instr.op != Op::LendForUpdate) {
+            instr.op != Op::LoopSignal && instr.op != Op::AppendChain &&
+            instr.op != Op::LendForUpdate) {
             note_operand(instr.b);
             note_operand(instr.c);
         } else if (instr.op == Op::GetField) {
             note_operand(instr.b);
         }
     }
-    for (const CompiledCall& call : code.calls) highest = std::max(highest, call.call->symbol);
+    for (const CompiledCall& call : code.calls)
+        highest = std::max(highest, call.call->symbol);
     return highest;
 }
 
@@ -79,9 +92,13 @@ Label Compiler::new_label() {
     return static_cast<Label>(labels_.size() - 1);
 }
 
-void Compiler::place(Label label) { labels_[label] = static_cast<uint32_t>(code_.instrs.size()); }
+void Compiler::place(Label label) {
+    labels_[label] = static_cast<uint32_t>(code_.instrs.size());
+}
 
-void Compiler::jump_field(uint32_t pc, char field, Label label) { fixups_.push_back({pc, field, label}); }
+void Compiler::jump_field(uint32_t pc, char field, Label label) {
+    fixups_.push_back({pc, field, label});
+}
 
 uint32_t Compiler::constant(Value value) {
     code_.constants.push_back(std::move(value));
@@ -110,7 +127,8 @@ void Compiler::statements(const StmtList& list) {
         place(next);
     }
     // The shell consumes what its last statement left pending too.
-    if (options_.top_level == TopLevel::Shell) emit(Op::StatementCheck, static_cast<uint32_t>(TopLevel::Shell));
+    if (options_.top_level == TopLevel::Shell)
+        emit(Op::StatementCheck, static_cast<uint32_t>(TopLevel::Shell));
 }
 
 void Compiler::hoisting(const StmtList& list) {
@@ -154,28 +172,53 @@ Code Compiler::finish(Op last) {
 void Compiler::statement(const Stmt& stmt) {
     const uint32_t registers = next_register();
     switch (stmt.kind) {
-        case StmtKind::Let: case StmtKind::Assign: assign(node_cast<AssignStmt>(stmt)); break;
-        case StmtKind::CompoundAssign: compound_assign(node_cast<CompoundAssignStmt>(stmt)); break;
+        case StmtKind::Let:
+        case StmtKind::Assign:
+            assign(node_cast<AssignStmt>(stmt));
+            break;
+        case StmtKind::CompoundAssign:
+            compound_assign(node_cast<CompoundAssignStmt>(stmt));
+            break;
         case StmtKind::Function: {
             const auto& definition = node_cast<FunctionStmt>(stmt);
             emit(Op::Def, definition.symbol, definition.id);
             break;
         }
-        case StmtKind::If: if_statement(node_cast<IfStmt>(stmt)); break;
-        case StmtKind::While: while_statement(node_cast<WhileStmt>(stmt)); break;
-        case StmtKind::For: for_statement(node_cast<ForStmt>(stmt)); break;
-        case StmtKind::Match: match_statement(node_cast<MatchStmt>(stmt)); break;
-        case StmtKind::Try: try_statement(node_cast<TryStmt>(stmt)); break;
-        case StmtKind::Return: return_statement(node_cast<ReturnStmt>(stmt)); break;
-        case StmtKind::Break: signal_statement(Op::SetBreak, true); break;
-        case StmtKind::Continue: signal_statement(Op::SetContinue, false); break;
-        case StmtKind::Global: emit(Op::Global, node_cast<GlobalStmt>(stmt).symbol); break;
+        case StmtKind::If:
+            if_statement(node_cast<IfStmt>(stmt));
+            break;
+        case StmtKind::While:
+            while_statement(node_cast<WhileStmt>(stmt));
+            break;
+        case StmtKind::For:
+            for_statement(node_cast<ForStmt>(stmt));
+            break;
+        case StmtKind::Match:
+            match_statement(node_cast<MatchStmt>(stmt));
+            break;
+        case StmtKind::Try:
+            try_statement(node_cast<TryStmt>(stmt));
+            break;
+        case StmtKind::Return:
+            return_statement(node_cast<ReturnStmt>(stmt));
+            break;
+        case StmtKind::Break:
+            signal_statement(Op::SetBreak, true);
+            break;
+        case StmtKind::Continue:
+            signal_statement(Op::SetContinue, false);
+            break;
+        case StmtKind::Global:
+            emit(Op::Global, node_cast<GlobalStmt>(stmt).symbol);
+            break;
         case StmtKind::Use: {
             code_.uses.push_back(&node_cast<UseStmt>(stmt));
             emit(Op::Use, static_cast<uint32_t>(code_.uses.size() - 1));
             break;
         }
-        case StmtKind::Expr: expression(*node_cast<ExprStmt>(stmt).expr); break;
+        case StmtKind::Expr:
+            expression(*node_cast<ExprStmt>(stmt).expr);
+            break;
     }
     free_registers_from(registers);
 }
@@ -200,7 +243,8 @@ void Compiler::assign(const AssignStmt& node) {
     const std::vector<const Expr*> chain = append_chain(value, node.symbol);
     if (!chain.empty()) {
         const uint32_t base = next_register();
-        for (size_t i = 0; i < chain.size(); ++i) expression_into(*chain[i], base + static_cast<uint32_t>(i));
+        for (size_t i = 0; i < chain.size(); ++i)
+            expression_into(*chain[i], base + static_cast<uint32_t>(i));
         emit(Op::LendForUpdate, node.symbol, base);
         emit(Op::AppendChain, base, 0, static_cast<uint32_t>(chain.size() - 1));
         emit(Op::SetVar, node.symbol, reg(base));
@@ -300,12 +344,14 @@ void Compiler::for_statement(const ForStmt& node) {
     const Label handler = new_label();
     const Label exit = new_label();
     const Label after = new_label();
-    jump_field(emit(counted ? Op::ForRangePrep : Op::ForArrayPrep, state, node.var_symbol), 'c', exit);
+    jump_field(emit(counted ? Op::ForRangePrep : Op::ForArrayPrep, state, node.var_symbol), 'c',
+               exit);
     place(body);
     loop_body(node.body, handler, next, exit);
     place(next);
     pending_boundary_ = handler;
-    jump_field(emit(counted ? Op::ForRangeNext : Op::ForArrayNext, state, node.var_symbol), 'c', body);
+    jump_field(emit(counted ? Op::ForRangeNext : Op::ForArrayNext, state, node.var_symbol), 'c',
+               body);
     place(exit);
     emit(Op::ClearBreak);
     jump_field(emit(Op::Jump), 'a', after);  // the skip target: past the handler
@@ -391,7 +437,8 @@ Code compile_function(const Unit& unit, const CompiledFunction& function, Compil
     detail::Compiler compiler(unit, options, detail::Compiler::Context::Function);
     compiler.statements(function.definition.body);
     Code code = compiler.finish(Op::ReturnEnd);
-    for (Symbol param : function.param_slots) code.max_symbol = std::max(code.max_symbol, param);
+    for (Symbol param : function.param_slots)
+        code.max_symbol = std::max(code.max_symbol, param);
     return code;
 }
 

@@ -13,7 +13,7 @@
 namespace tarnel {
 
 struct CompileOptions {
-    bool tracing = false;              // -D: calls compile to their traced form
+    bool tracing = false;                   // -D: calls compile to their traced form
     TopLevel top_level = TopLevel::Script;  // for top-level code only
 };
 

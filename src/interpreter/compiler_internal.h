@@ -14,7 +14,7 @@ namespace tarnel::detail {
 using Label = uint32_t;
 
 class Compiler {
-public:
+  public:
     enum class Context { Function, TopLevel };
     Compiler(const Unit& unit, CompileOptions options, Context context);
 
@@ -22,7 +22,7 @@ public:
     void hoisting(const StmtList& list);
     Code finish(Op last);
 
-private:
+  private:
     // ---- Emitting ----------------------------------------------------------------------
     uint32_t emit(Op op, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0);
     Label new_label();
@@ -87,9 +87,9 @@ private:
     Code code_;
     std::vector<uint32_t> labels_;  // per label: its instruction, once placed
     std::vector<Fixup> fixups_;
-    std::vector<Loop> loops_;       // the loops around the code being compiled, innermost last
-    std::vector<Label> handlers_;   // where a pending signal goes from here, innermost last
-    bool inside_try_ = false;       // a try of this body encloses the code being compiled
+    std::vector<Loop> loops_;      // the loops around the code being compiled, innermost last
+    std::vector<Label> handlers_;  // where a pending signal goes from here, innermost last
+    bool inside_try_ = false;      // a try of this body encloses the code being compiled
     uint32_t pending_boundary_ = kNoBoundary;  // handler label for the next instruction
     uint32_t next_register_ = 0;
 };

@@ -52,12 +52,12 @@ Value* Environment::shared_assignment_slot(Symbol symbol) {
     return owner_[symbol] == writes_to ? &cells_[symbol] : nullptr;
 }
 
-
 std::vector<std::pair<std::string, Value>> Environment::global_entries() const {
     std::vector<std::pair<std::string, Value>> entries;
     for (size_t symbol = 0; symbol < cells_.size(); ++symbol) {
         if (!has_global_[symbol]) continue;
-        const Value& value = owner_[symbol] == 0 ? cells_[symbol] : saved_[global_home_[symbol]].value;
+        const Value& value =
+            owner_[symbol] == 0 ? cells_[symbol] : saved_[global_home_[symbol]].value;
         entries.emplace_back(names_.text(static_cast<Symbol>(symbol)), value);
     }
     return entries;

@@ -14,13 +14,13 @@
 #include <utility>
 #include <vector>
 
-#include "values/value.h"
 #include "parser/syntax_tree.h"
+#include "values/value.h"
 
 namespace tarnel {
 
 class Environment {
-public:
+  public:
     explicit Environment(const NameTable& names);
     ~Environment();
     Environment(const Environment&) = delete;
@@ -84,7 +84,7 @@ public:
     // Globals in symbol order, for module exports.
     std::vector<std::pair<std::string, Value>> global_entries() const;
 
-private:
+  private:
     static constexpr uint32_t kNowhere = UINT32_MAX;
     // What a scope's new binding replaced in the cell.
     struct Saved {
@@ -105,11 +105,11 @@ private:
         owner_[symbol] = depth_;
     }
 
-    const NameTable& names_;  // only for its size: symbols index the tables below
-    std::vector<Value> cells_;              // per symbol: the value a read sees
-    std::vector<uint32_t> owner_;           // per symbol: depth of the scope bound there, 0 global
-    std::vector<uint32_t> global_home_;     // per symbol: save record holding the global, or kNowhere
-    std::vector<uint8_t> has_global_;       // per symbol
+    const NameTable& names_;             // only for its size: symbols index the tables below
+    std::vector<Value> cells_;           // per symbol: the value a read sees
+    std::vector<uint32_t> owner_;        // per symbol: depth of the scope bound there, 0 global
+    std::vector<uint32_t> global_home_;  // per symbol: save record holding the global, or kNowhere
+    std::vector<uint8_t> has_global_;    // per symbol
     std::vector<uint8_t> declared_global_;  // per symbol: the global-name set
     std::vector<Saved> saved_;              // the save stack, innermost scope last
     uint32_t depth_ = 0;                    // scopes open: 0 at top level

@@ -37,22 +37,35 @@ const char* find_stack_limit() {
 
 const char* abandonment_message(Abandonment why) {
     switch (why) {
-        case Abandonment::RecursionLimit: return "Error: maximum recursion depth exceeded\n";
-        case Abandonment::OutOfMemory: return "Error: out of memory\n";
-        case Abandonment::Interrupted: return "Interrupted\n";
-        case Abandonment::TimeBudget: return "Error: time budget exceeded\n";
-        case Abandonment::None: break;
+        case Abandonment::RecursionLimit:
+            return "Error: maximum recursion depth exceeded\n";
+        case Abandonment::OutOfMemory:
+            return "Error: out of memory\n";
+        case Abandonment::Interrupted:
+            return "Interrupted\n";
+        case Abandonment::TimeBudget:
+            return "Error: time budget exceeded\n";
+        case Abandonment::None:
+            break;
     }
     return "";
 }
 
 }  // namespace
 
-bool extra_debug() { return extra_debug_switch; }
-void set_extra_debug(bool on) { extra_debug_switch = on; }
+bool extra_debug() {
+    return extra_debug_switch;
+}
+void set_extra_debug(bool on) {
+    extra_debug_switch = on;
+}
 
-void trace(std::string_view message) { log_line("DEBUG", message); }
-void trace_call(std::string_view message) { log_line("DEBUG CALL", message); }
+void trace(std::string_view message) {
+    log_line("DEBUG", message);
+}
+void trace_call(std::string_view message) {
+    log_line("DEBUG CALL", message);
+}
 
 Interpreter::Interpreter(std::shared_ptr<NameTable> names, RunLimits run_limits,
                          std::vector<std::string> loading)

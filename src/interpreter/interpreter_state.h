@@ -8,15 +8,15 @@
 #include <unordered_map>
 #include <vector>
 
-#include "graphics/graphics.h"
 #include "environment.h"
+#include "graphics/graphics.h"
 #include "interpreter/interpreter.h"
-#include "unit.h"
-#include "vm.h"
-#include "values/operators.h"
-#include "values/value.h"
 #include "lexer/lexer.h"
 #include "parser/syntax_tree.h"
+#include "unit.h"
+#include "values/operators.h"
+#include "values/value.h"
+#include "vm.h"
 
 namespace tarnel {
 
@@ -44,7 +44,7 @@ struct ModuleRegistry {
 };
 
 class Interpreter {
-public:
+  public:
     explicit Interpreter(std::shared_ptr<NameTable> names, RunLimits limits = {},
                          std::vector<std::string> loading = {});
     ~Interpreter();
@@ -76,7 +76,8 @@ public:
     // is read at every poll, so a loop of few but long iterations stops in time too; runs
     // without one never read it.
     [[gnu::always_inline]] bool keep_going() {
-        if ((limits.interrupt != nullptr && *limits.interrupt != 0) || limits.deadline) [[unlikely]] {
+        if ((limits.interrupt != nullptr && *limits.interrupt != 0) || limits.deadline)
+            [[unlikely]] {
             return poll();
         }
         return !abandoned();
@@ -92,7 +93,7 @@ public:
 
     const char* stack_limit = nullptr;  // lowest safe native stack address (nested module loads)
 
-private:
+  private:
     bool poll();  // the interrupt and the time budget
 
     Abandonment abandonment_ = Abandonment::None;

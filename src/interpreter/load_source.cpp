@@ -2,9 +2,9 @@
 #include <chrono>
 
 #include "interpreter/interpreter.h"
-#include "unit.h"
 #include "lexer/lexer.h"
 #include "parser/parser.h"
+#include "unit.h"
 
 namespace tarnel {
 
@@ -30,6 +30,8 @@ std::shared_ptr<const Unit> load_source(std::string_view text, NameTable& names,
     return unit;
 }
 
-size_t statement_count(const Unit& unit) { return unit.statements.size(); }
+size_t statement_count(const Unit& unit) {
+    return unit.statements.size();
+}
 
 }  // namespace tarnel

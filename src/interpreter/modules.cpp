@@ -2,9 +2,9 @@
 // and the three forms of `use`.
 #include <algorithm>
 
+#include "compiler.h"
 #include "graphics/graphics.h"
 #include "http/http.h"
-#include "compiler.h"
 #include "interpreter_state.h"
 #include "support/text_file.h"
 
@@ -15,7 +15,8 @@ namespace {
 ExportTable builtin_exports(std::string_view prefix, std::span<const std::string_view> names) {
     DictMap table;
     for (std::string_view name : names) {
-        table.emplace(std::string(name), Value::builtin_function(std::string(prefix) + std::string(name)));
+        table.emplace(std::string(name),
+                      Value::builtin_function(std::string(prefix) + std::string(name)));
     }
     return std::make_shared<const DictMap>(std::move(table));
 }
@@ -23,7 +24,8 @@ ExportTable builtin_exports(std::string_view prefix, std::span<const std::string
 }  // namespace
 
 std::optional<ExportTable> load_module(Interpreter& interp, const std::string& name) {
-    if (auto cached = interp.registry.module_cache.find(name); cached != interp.registry.module_cache.end()) {
+    if (auto cached = interp.registry.module_cache.find(name);
+        cached != interp.registry.module_cache.end()) {
         return cached->second;
     }
     if (name == "sdl2") return builtin_exports("sdl2.", graphics_function_names());
@@ -31,8 +33,8 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
 
     // A module that this chain of loads is already running: loading it again would never end,
     // so this load does nothing, like a missing module, and the outer load completes.
-    if (std::find(interp.registry.loading_chain.begin(), interp.registry.loading_chain.end(), name) !=
-        interp.registry.loading_chain.end()) {
+    if (std::find(interp.registry.loading_chain.begin(), interp.registry.loading_chain.end(),
+                  name) != interp.registry.loading_chain.end()) {
         return std::nullopt;
     }
 
@@ -55,7 +57,8 @@ std::optional<ExportTable> load_module(Interpreter& interp, const std::string& n
     {
         Interpreter module(interp.names(), interp.limits, std::move(chain));
         if (tracing) trace("Parsed " + std::to_string(source->statements.size()) + " statements");
-        const Code code = compile_top_level(*source, source->statements, {tracing, TopLevel::Module});
+        const Code code =
+            compile_top_level(*source, source->statements, {tracing, TopLevel::Module});
         run_code(module, code, *source);
         if (module.abandoned()) {
             interp.inherit_abandonment(module.abandonment());  // the run ends, not only the module
@@ -84,7 +87,8 @@ void apply_use(Interpreter& interp, const UseStmt& use) {
     }
     for (const std::string& item : *use.items) {
         auto found = (*table)->find(item);
-        if (found != (*table)->end()) interp.env.set_global(interp.names()->intern(item), found->second);
+        if (found != (*table)->end())
+            interp.env.set_global(interp.names()->intern(item), found->second);
     }
 }
 

@@ -58,12 +58,15 @@ Session::Session(std::shared_ptr<NameTable> names, RunLimits limits)
 
 Session::~Session() = default;
 
-NameTable& Session::names() { return *names_; }
+NameTable& Session::names() {
+    return *names_;
+}
 
 bool Session::run_input(std::shared_ptr<const Unit> input) {
     Interpreter& interp = *interpreter_;
     abandon_on_exhaustion(interp, [&] {
-        const Code code = compile_top_level(*input, input->statements, {extra_debug(), TopLevel::Shell});
+        const Code code =
+            compile_top_level(*input, input->statements, {extra_debug(), TopLevel::Shell});
         run_code(interp, code, *input);
     });
     if (!interp.abandoned()) return true;

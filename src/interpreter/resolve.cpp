@@ -2,8 +2,8 @@
 // name and, per definition, the symbols its parameters bind. The tree stays untouched.
 
 #include "compiler.h"
-#include "unit.h"
 #include "parser/tree_walk.h"
+#include "unit.h"
 
 namespace tarnel {
 
@@ -32,7 +32,8 @@ void resolve(Unit& unit, NameTable& names) {
     std::vector<const Stmt*> stmts;
     auto push_expr = [&](const Expr& e) { exprs.push_back(&e); };
     auto push_stmt = [&](const Stmt& s) { stmts.push_back(&s); };
-    for (const StmtPtr& statement : unit.statements) stmts.push_back(statement.get());
+    for (const StmtPtr& statement : unit.statements)
+        stmts.push_back(statement.get());
     while (!exprs.empty() || !stmts.empty()) {
         if (!stmts.empty()) {
             const Stmt& statement = *stmts.back();
@@ -41,7 +42,8 @@ void resolve(Unit& unit, NameTable& names) {
                 const auto& definition = node_cast<FunctionStmt>(statement);
                 std::vector<Symbol> slots;
                 slots.reserve(definition.params.size());
-                for (const std::string& param : definition.params) slots.push_back(names.intern(param));
+                for (const std::string& param : definition.params)
+                    slots.push_back(names.intern(param));
                 // Dropped definitions leave gaps in the numbering, which stay empty.
                 slot(unit.functions, definition.id) =
                     std::make_unique<CompiledFunction>(definition, unit, std::move(slots));
@@ -73,7 +75,8 @@ const Code& CompiledFunction::compile(bool tracing) const {
 
 Value Unit::function_value(uint32_t id) const {
     // The aliasing constructor: the value points at the function and owns the whole unit.
-    return Value::function(std::shared_ptr<const FunctionCode>(shared_from_this(), functions[id].get()));
+    return Value::function(
+        std::shared_ptr<const FunctionCode>(shared_from_this(), functions[id].get()));
 }
 
 }  // namespace tarnel

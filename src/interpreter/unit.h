@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "builtins/builtins.h"
-#include "values/value.h"
 #include "parser/syntax_tree.h"
+#include "values/value.h"
 
 namespace tarnel {
 
@@ -34,14 +34,15 @@ struct Code;
 // A definition as the interpreter runs it: the body, the symbol each parameter binds, and the
 // body's code, compiled on the first call.
 class CompiledFunction final : public FunctionCode {
-public:
+  public:
     CompiledFunction(const FunctionStmt& definition, const Unit& unit, std::vector<Symbol> slots);
     ~CompiledFunction() override;
     const std::vector<std::string>& params() const override { return definition.params; }
     std::string debug_body() const override { return debug_text(definition.body); }
     // The body's code; compiled again if it was compiled for the other tracing mode.
     const Code& code(bool tracing) const {
-        if (code_ != nullptr && traced_ == tracing) [[likely]] return *code_;
+        if (code_ != nullptr && traced_ == tracing) [[likely]]
+            return *code_;
         return compile(tracing);
     }
 
@@ -49,16 +50,16 @@ public:
     const Unit& unit;
     const std::vector<Symbol> param_slots;
 
-private:
+  private:
     const Code& compile(bool tracing) const;
     mutable std::unique_ptr<Code> code_;
     mutable bool traced_ = false;
 };
 
 class Unit : public std::enable_shared_from_this<Unit> {
-public:
+  public:
     StmtList statements;
-    std::vector<CallSite> calls;              // by CallExpr::id
+    std::vector<CallSite> calls;                               // by CallExpr::id
     std::vector<std::unique_ptr<CompiledFunction>> functions;  // by FunctionStmt::id
 
     // The value a `def` binds: shares ownership of this unit.

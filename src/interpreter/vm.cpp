@@ -23,7 +23,8 @@ namespace {
 }
 
 // The generic form of every two-operand instruction (the loop inlines the number cases).
-[[gnu::noinline]] Value binary_slow(Interpreter& interp, BinaryOperator op, Value left, const Value& right) {
+[[gnu::noinline]] Value binary_slow(Interpreter& interp, BinaryOperator op, Value left,
+                                    const Value& right) {
     return operate(interp, std::move(left), op, right);
 }
 
@@ -35,15 +36,22 @@ namespace {
             const int64_t a = left.as_number();
             const int64_t b = right.as_number();
             switch (op) {
-                case BinaryOperator::Less: return a < b;
-                case BinaryOperator::Greater: return a > b;
-                case BinaryOperator::LessEqual: return a <= b;
-                case BinaryOperator::GreaterEqual: return a >= b;
-                case BinaryOperator::Equal: return a == b;
-                default: return a != b;
+                case BinaryOperator::Less:
+                    return a < b;
+                case BinaryOperator::Greater:
+                    return a > b;
+                case BinaryOperator::LessEqual:
+                    return a <= b;
+                case BinaryOperator::GreaterEqual:
+                    return a >= b;
+                case BinaryOperator::Equal:
+                    return a == b;
+                default:
+                    return a != b;
             }
         }
-        if (left.is(ValueKind::Float)) return is_truthy(float_operator(left.as_float(), op, right.as_float()));
+        if (left.is(ValueKind::Float))
+            return is_truthy(float_operator(left.as_float(), op, right.as_float()));
     }
     return is_truthy(apply_operator(left, op, right));
 }
@@ -57,7 +65,8 @@ Value make_range(const Value& start, const Value& end) {
         const uint64_t count = static_cast<uint64_t>(*high) - static_cast<uint64_t>(*low);
         if (count > static_cast<uint64_t>(kMaxRangeLength)) return Value();
         items.reserve(count);
-        for (int64_t i = *low; i < *high; ++i) items.push_back(Value::number(i));
+        for (int64_t i = *low; i < *high; ++i)
+            items.push_back(Value::number(i));
     }
     return Value::array(std::move(items));
 }
@@ -77,7 +86,8 @@ Value index_value(const Value& object, const Value& index) {
         if (i < 0 || static_cast<uint64_t>(i) >= items.size()) return Value();
         return items[static_cast<size_t>(i)];
     }
-    if (object.is(ValueKind::Dict) && index.is(ValueKind::String)) return field(object, index.as_string());
+    if (object.is(ValueKind::Dict) && index.is(ValueKind::String))
+        return field(object, index.as_string());
     return Value();
 }
 
@@ -91,7 +101,8 @@ std::optional<Value> call_module_function(Interpreter& interp, const std::string
 Value new_array(Value* items, uint32_t count) {
     ValueList list;
     list.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) list.push_back(std::move(items[i]));
+    for (uint32_t i = 0; i < count; ++i)
+        list.push_back(std::move(items[i]));
     return Value::array(std::move(list));
 }
 
@@ -100,7 +111,8 @@ Value new_array(Value* items, uint32_t count) {
 Value new_dict(const std::vector<std::string>& keys, Value* values) {
     DictMap map;
     map.reserve(keys.size());
-    for (size_t i = 0; i < keys.size(); ++i) map.insert_or_assign(keys[i], std::move(values[i]));
+    for (size_t i = 0; i < keys.size(); ++i)
+        map.insert_or_assign(keys[i], std::move(values[i]));
     return Value::dict(std::move(map));
 }
 
@@ -109,19 +121,23 @@ Value new_dict(const std::vector<std::string>& keys, Value* values) {
 Value builtin_at(Interpreter& interp, const CompiledCall& call, Value* args) {
     std::span<Value> span(args, call.argc);
     Value result = call_builtin(call.builtin, span, interp.module_state);
-    for (Value& arg : span) arg = Value();
+    for (Value& arg : span)
+        arg = Value();
     return result;
 }
 
 // A call that no script function answers: a module's function, a builtin function value, or
 // Null. Either way the arguments are released.
-Value module_call_at(Interpreter& interp, const CompiledCall& call, Value* args, const Value& callee) {
+Value module_call_at(Interpreter& interp, const CompiledCall& call, Value* args,
+                     const Value& callee) {
     std::span<Value> span(args, call.argc);
     Value result;
     if (callee.is(ValueKind::BuiltinFunction)) {
-        if (auto answer = call_module_function(interp, callee.builtin_name(), span)) result = std::move(*answer);
+        if (auto answer = call_module_function(interp, callee.builtin_name(), span))
+            result = std::move(*answer);
     }
-    for (Value& arg : span) arg = Value();
+    for (Value& arg : span)
+        arg = Value();
     return result;
 }
 
@@ -132,7 +148,8 @@ bool routed_call(Interpreter& interp, const CompiledCall& call, Value* args, Val
                                       ? call_graphics(call.call->name, span, interp.module_state)
                                       : call_http(call.call->name, span);
     if (!answer) return false;
-    for (Value& arg : span) arg = Value();
+    for (Value& arg : span)
+        arg = Value();
     result = std::move(*answer);
     return true;
 }
@@ -167,7 +184,8 @@ bool traced_call(Interpreter& interp, const CompiledCall& call, Value* args, Val
             trace_parts("Function not found for: ", name);
         }
     }
-    for (Value& arg : span) arg = Value();
+    for (Value& arg : span)
+        arg = Value();
     out = answer ? std::move(*answer) : Value();
     return false;
 }
@@ -190,13 +208,14 @@ struct Lent {
 };
 
 class Engine {
-public:
+  public:
     explicit Engine(Interpreter& interp)
         : interp_(interp), state_(interp.engine), env_(interp.env), tracing_(extra_debug()) {}
 
     // Runs from `pc` in `code` until Halt or until the frame stack is back to `stop_depth`
     // frames; abandons the run (unwinding to `stop_depth`) when memory runs out.
-    void run(const Code* code, const Unit* unit, uint32_t base, const Instr* pc, size_t stop_depth) {
+    void run(const Code* code, const Unit* unit, uint32_t base, const Instr* pc,
+             size_t stop_depth) {
         try {
             loop(code, unit, base, pc, stop_depth);
         } catch (const std::bad_alloc&) {
@@ -212,8 +231,9 @@ public:
         if (state_.registers.size() < end) state_.registers.resize(end);
     }
 
-private:
-    void loop(const Code* code, const Unit* unit, uint32_t base, const Instr* pc, size_t stop_depth);
+  private:
+    void loop(const Code* code, const Unit* unit, uint32_t base, const Instr* pc,
+              size_t stop_depth);
     void out_of_memory() {
         if (lent_.active) {
             Value* slot = env_.shared_assignment_slot(lent_.symbol);
@@ -222,7 +242,8 @@ private:
         interp_.abandon(Abandonment::OutOfMemory);
     }
     void clear_registers(size_t from, size_t to) {
-        for (size_t i = from; i < to && i < state_.registers.size(); ++i) state_.registers[i] = Value();
+        for (size_t i = from; i < to && i < state_.registers.size(); ++i)
+            state_.registers[i] = Value();
     }
     // Ends the frames pushed since `stop_depth`, restoring every binding they made.
     void unwind(size_t stop_depth) {
@@ -241,7 +262,8 @@ private:
     Lent lent_;
 };
 
-void Engine::loop(const Code* code, const Unit* unit, uint32_t base, const Instr* pc, size_t stop_depth) {
+void Engine::loop(const Code* code, const Unit* unit, uint32_t base, const Instr* pc,
+                  size_t stop_depth) {
     static const void* const kHandlers[] = {
 #define TARNEL_OPCODE_LABEL(name) &&op_##name,
         TARNEL_OPCODES(TARNEL_OPCODE_LABEL)
@@ -267,41 +289,41 @@ void Engine::loop(const Code* code, const Unit* unit, uint32_t base, const Instr
     Value* bases[3];  // by operand kind: registers, cells, constants
 
 // Derived pointers, after a change of frame or of the register or cell arrays.
-#define RELOAD()                                                              \
-    do {                                                                      \
-        instrs = code->instrs.data();                                         \
-        boundary = code->boundary.data();                                     \
-        regs = state_.registers.data() + base;                                \
-        bases[0] = regs;                                                      \
-        bases[1] = env_.cells();                                              \
-        bases[2] = const_cast<Value*>(code->constants.data());                \
+#define RELOAD()                                               \
+    do {                                                       \
+        instrs = code->instrs.data();                          \
+        boundary = code->boundary.data();                      \
+        regs = state_.registers.data() + base;                 \
+        bases[0] = regs;                                       \
+        bases[1] = env_.cells();                               \
+        bases[2] = const_cast<Value*>(code->constants.data()); \
     } while (0)
 #define DISPATCH() goto* table[static_cast<uint8_t>(pc->op)]
-#define NEXT()   \
-    do {         \
-        ++pc;    \
+#define NEXT()      \
+    do {            \
+        ++pc;       \
         DISPATCH(); \
     } while (0)
-#define JUMP(target)               \
-    do {                           \
-        pc = instrs + (target);    \
-        DISPATCH();                \
+#define JUMP(target)            \
+    do {                        \
+        pc = instrs + (target); \
+        DISPATCH();             \
     } while (0)
-#define O(x) (bases[(x) >> kOperandShift][(x) & kOperandIndex])
+#define O(x) (bases[(x) >> kOperandShift][(x)&kOperandIndex])
 #define R(x) (regs[(x)])
 // A register operand is a temporary and is taken; a cell or a constant is copied.
 #define TAKE(x) (operand_kind(x) == OperandKind::Register ? std::move(O(x)) : Value(O(x)))
 #define UPDATE_MODE() (table = signals.any() ? kPending : kHandlers)
-#define CHECK_ABANDONED()                    \
-    do {                                     \
-        if (interp_.abandoned()) return;     \
+#define CHECK_ABANDONED()                \
+    do {                                 \
+        if (interp_.abandoned()) return; \
     } while (0)
 
     env_.reserve_symbol(code->max_symbol);
     RELOAD();
     DISPATCH();
 
-pending: {
+pending : {
     const uint32_t handler = boundary[pc - instrs];
     if (handler != kNoBoundary) pc = instrs + handler;
     goto* kHandlers[static_cast<uint8_t>(pc->op)];
@@ -316,25 +338,25 @@ op_SetVar:
     if (lent_.active && lent_.symbol == pc->a) lent_.active = false;
     NEXT();
 
-#define NUMERIC_BINARY(name, op, checks_zero)                                                  \
-    op_##name : {                                                                              \
-        const Value& l = O(pc->b);                                                             \
-        const Value& r = O(pc->c);                                                             \
-        if (l.kind() == r.kind()) {                                                            \
-            if (l.is(ValueKind::Number)) {                                                     \
-                if (checks_zero && r.as_number() == 0) [[unlikely]] {                          \
-                    interp_.report("Error: division by zero\n");                              \
-                }                                                                              \
-                R(pc->a) = number_operator(l.as_number(), op, r.as_number());                 \
-                NEXT();                                                                        \
-            }                                                                                  \
-            if (l.is(ValueKind::Float)) {                                                      \
-                R(pc->a) = float_operator(l.as_float(), op, r.as_float());                    \
-                NEXT();                                                                        \
-            }                                                                                  \
-        }                                                                                      \
-        R(pc->a) = binary_slow(interp_, op, TAKE(pc->b), O(pc->c));                           \
-        NEXT();                                                                                \
+#define NUMERIC_BINARY(name, op, checks_zero)                                 \
+    op_##name : {                                                             \
+        const Value& l = O(pc->b);                                            \
+        const Value& r = O(pc->c);                                            \
+        if (l.kind() == r.kind()) {                                           \
+            if (l.is(ValueKind::Number)) {                                    \
+                if (checks_zero && r.as_number() == 0) [[unlikely]] {         \
+                    interp_.report("Error: division by zero\n");              \
+                }                                                             \
+                R(pc->a) = number_operator(l.as_number(), op, r.as_number()); \
+                NEXT();                                                       \
+            }                                                                 \
+            if (l.is(ValueKind::Float)) {                                     \
+                R(pc->a) = float_operator(l.as_float(), op, r.as_float());    \
+                NEXT();                                                       \
+            }                                                                 \
+        }                                                                     \
+        R(pc->a) = binary_slow(interp_, op, TAKE(pc->b), O(pc->c));           \
+        NEXT();                                                               \
     }
     NUMERIC_BINARY(Sub, BinaryOperator::Minus, false)
     NUMERIC_BINARY(Mul, BinaryOperator::Star, false)
@@ -349,13 +371,13 @@ op_SetVar:
     NUMERIC_BINARY(Ge, BinaryOperator::GreaterEqual, false)
 #undef NUMERIC_BINARY
 
-op_Add: {
+op_Add : {
     Value& l = O(pc->b);
     const Value& r = O(pc->c);
     if (l.kind() == r.kind()) {
         if (l.is(ValueKind::Number)) {
-            R(pc->a) = Value::number(wrap(static_cast<uint64_t>(l.as_number()) +
-                                          static_cast<uint64_t>(r.as_number())));
+            R(pc->a) = Value::number(
+                wrap(static_cast<uint64_t>(l.as_number()) + static_cast<uint64_t>(r.as_number())));
             NEXT();
         }
         if (l.is(ValueKind::Float)) {
@@ -373,7 +395,7 @@ op_Add: {
     NEXT();
 }
 
-op_And: {
+op_And : {
     const Value& l = O(pc->b);
     const Value& r = O(pc->c);
     R(pc->a) = l.is(ValueKind::Boolean) && r.is(ValueKind::Boolean)
@@ -382,7 +404,7 @@ op_And: {
     NEXT();
 }
 
-op_Or: {
+op_Or : {
     const Value& l = O(pc->b);
     const Value& r = O(pc->c);
     R(pc->a) = l.is(ValueKind::Boolean) && r.is(ValueKind::Boolean)
@@ -403,23 +425,24 @@ op_Jump:
     JUMP(pc->a);
 
 op_Loop:
-    if (!interp_.keep_going()) [[unlikely]] return;
+    if (!interp_.keep_going()) [[unlikely]]
+        return;
     JUMP(pc->a);
 
 op_JumpIfFalse:
     if (!is_truthy(O(pc->b))) JUMP(pc->a);
     NEXT();
 
-#define COMPARE_JUMP(name, op, cmp)                                                  \
-    op_##name : {                                                                    \
-        const Value& l = O(pc->b);                                                   \
-        const Value& r = O(pc->c);                                                   \
-        if (l.is(ValueKind::Number) && r.is(ValueKind::Number)) {                    \
-            if (!(l.as_number() cmp r.as_number())) JUMP(pc->a);                     \
-            NEXT();                                                                  \
-        }                                                                            \
-        if (!compare(op, l, r)) JUMP(pc->a);                                         \
-        NEXT();                                                                      \
+#define COMPARE_JUMP(name, op, cmp)                               \
+    op_##name : {                                                 \
+        const Value& l = O(pc->b);                                \
+        const Value& r = O(pc->c);                                \
+        if (l.is(ValueKind::Number) && r.is(ValueKind::Number)) { \
+            if (!(l.as_number() cmp r.as_number())) JUMP(pc->a);  \
+            NEXT();                                               \
+        }                                                         \
+        if (!compare(op, l, r)) JUMP(pc->a);                      \
+        NEXT();                                                   \
     }
     COMPARE_JUMP(JumpIfNotEq, BinaryOperator::Equal, ==)
     COMPARE_JUMP(JumpIfNotNe, BinaryOperator::NotEqual, !=)
@@ -469,21 +492,23 @@ op_Call:
     callee = Value();
     NEXT();
 
-enter_function: {
+enter_function : {
     // Binds the parameters in a new scope and continues in the callee's code; the caller's
     // position is kept in the frame.
     if (state_.frames.size() >= static_cast<size_t>(interp_.limits.max_call_depth)) [[unlikely]] {
         interp_.abandon(Abandonment::RecursionLimit);
         return;
     }
-    if (!interp_.keep_going()) [[unlikely]] return;
+    if (!interp_.keep_going()) [[unlikely]]
+        return;
     const auto& function = static_cast<const CompiledFunction&>(*callee.as_function());
     const Code& body = function.code(tracing_);
     const uint32_t argc = entering->argc;
     env_.reserve_symbol(body.max_symbol);
     const uint32_t scope = env_.push_scope();
     const size_t bound = std::min<size_t>(function.param_slots.size(), argc);
-    for (size_t i = 0; i < bound; ++i) env_.set_variable(function.param_slots[i], std::move(R(pc->a + i)));
+    for (size_t i = 0; i < bound; ++i)
+        env_.set_variable(function.param_slots[i], std::move(R(pc->a + i)));
     const uint32_t callee_base = base + pc->a;
     state_.frames.push_back({&body, &function.unit, callee_base, scope, code, unit, pc + 1, base,
                              callee_base, std::move(callee)});
@@ -506,7 +531,7 @@ op_CallTraced:
     R(pc->a) = std::move(callee);
     NEXT();
 
-op_AppendChain: {
+op_AppendChain : {
     // name + a + b ... evaluated first, applied now, left to right: in place while the
     // accumulated value is an unshared string (kept whole if memory runs out).
     Value& accumulated = R(pc->a);
@@ -518,11 +543,12 @@ op_AppendChain: {
             accumulated = apply_operator(std::move(accumulated), BinaryOperator::Plus, next);
         }
     }
-    for (uint32_t i = 1; i <= pc->c; ++i) R(pc->a + i) = Value();
+    for (uint32_t i = 1; i <= pc->c; ++i)
+        R(pc->a + i) = Value();
     NEXT();
 }
 
-op_LendForUpdate: {
+op_LendForUpdate : {
     Value* slot = env_.shared_assignment_slot(pc->a);
     if (slot != nullptr && slot->shares_payload_with(R(pc->b))) {
         *slot = Value();
@@ -532,7 +558,7 @@ op_LendForUpdate: {
 }
 
 op_Return:
-op_ReturnEnd: {
+op_ReturnEnd : {
     if (pc->op == Op::Return) {
         result = TAKE(pc->b);
         if (signals.has_return) {  // a stale pending return: this one replaces it
@@ -613,7 +639,7 @@ op_StatementCheck:
     }
     NEXT();
 
-op_ForRangePrep: {
+op_ForRangePrep : {
     const auto low = to_int64(R(pc->a));
     const auto high = to_int64(R(pc->a + 1));
     // Bounds that make no range (not numbers, or too long to build) iterate nothing and leave
@@ -624,36 +650,40 @@ op_ForRangePrep: {
         static_cast<uint64_t>(kMaxRangeLength)) {
         JUMP(pc->c + 1);
     }
-    if (!interp_.keep_going()) [[unlikely]] return;
+    if (!interp_.keep_going()) [[unlikely]]
+        return;
     R(pc->a) = Value::number(*low);
     R(pc->a + 1) = Value::number(*high);
     env_.set_variable(pc->b, Value::number(*low));
     NEXT();
 }
 
-op_ForRangeNext: {
+op_ForRangeNext : {
     const int64_t next = R(pc->a).as_number() + 1;
     if (next >= R(pc->a + 1).as_number()) NEXT();
-    if (!interp_.keep_going()) [[unlikely]] return;
+    if (!interp_.keep_going()) [[unlikely]]
+        return;
     R(pc->a) = Value::number(next);
     env_.set_variable(pc->b, Value::number(next));
     JUMP(pc->c);
 }
 
-op_ForArrayPrep: {
+op_ForArrayPrep : {
     if (!R(pc->a).is(ValueKind::Array)) JUMP(pc->c + 1);
     if (R(pc->a).as_array().empty()) JUMP(pc->c);
-    if (!interp_.keep_going()) [[unlikely]] return;
+    if (!interp_.keep_going()) [[unlikely]]
+        return;
     R(pc->a + 1) = Value::number(0);
     env_.set_variable(pc->b, R(pc->a).as_array().front());  // the loop's own copy of the array
     NEXT();
 }
 
-op_ForArrayNext: {
+op_ForArrayNext : {
     const auto next = static_cast<size_t>(R(pc->a + 1).as_number()) + 1;
     const ValueList& items = R(pc->a).as_array();
     if (next >= items.size()) NEXT();
-    if (!interp_.keep_going()) [[unlikely]] return;
+    if (!interp_.keep_going()) [[unlikely]]
+        return;
     R(pc->a + 1) = Value::number(static_cast<int64_t>(next));
     env_.set_variable(pc->b, items[next]);
     JUMP(pc->c);

@@ -17,17 +17,17 @@ class Interpreter;
 
 // A script function's activation.
 struct Frame {
-    const Code* code;          // the function's code
-    const Unit* unit;          // whose side tables its code refers to
-    uint32_t base;             // its first register in the register stack
-    uint32_t scope;            // its scope's mark in the environment
+    const Code* code;  // the function's code
+    const Unit* unit;  // whose side tables its code refers to
+    uint32_t base;     // its first register in the register stack
+    uint32_t scope;    // its scope's mark in the environment
     // Where the caller goes on.
     const Code* caller_code;
     const Unit* caller_unit;
-    const Instr* resume;       // null: the call came from outside the loop (main)
+    const Instr* resume;  // null: the call came from outside the loop (main)
     uint32_t caller_base;
-    uint32_t result;           // the caller's register for the result (absolute)
-    Value function;            // keeps the running body alive, even if its name is rebound
+    uint32_t result;  // the caller's register for the result (absolute)
+    Value function;   // keeps the running body alive, even if its name is rebound
 };
 
 // The engine's stacks; one per interpreter, empty whenever no code runs.

@@ -81,7 +81,8 @@ std::string debug_quote(std::string_view text) {
         }
         int32_t next = static_cast<int32_t>(i);
         UChar32 cp;
-        U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), next, static_cast<int32_t>(text.size()), cp);
+        U8_NEXT(reinterpret_cast<const uint8_t*>(text.data()), next,
+                static_cast<int32_t>(text.size()), cp);
         const auto length = static_cast<size_t>(next) - i;
         if (cp < 0) {
             // Not valid UTF-8 (callers should not pass such text): shown as U+FFFD.

@@ -1,8 +1,8 @@
 // The lexer: one pass over the text, at most one character of lookahead.
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
-#include <charconv>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 
@@ -49,7 +49,8 @@ constexpr auto kKeywordsByLength = [] {
     size_t count = 0;
     for (size_t length = 1; length <= kLongestKeyword; ++length) {
         for (const Keyword& keyword : all) {
-            const bool is_word = !keyword.word.empty() && keyword.word[0] >= 'a' && keyword.word[0] <= 'z';
+            const bool is_word =
+                !keyword.word.empty() && keyword.word[0] >= 'a' && keyword.word[0] <= 'z';
             if (is_word && keyword.word.size() == length) sorted[count++] = keyword;
         }
     }
@@ -61,7 +62,8 @@ constexpr auto kFirstOfLength = [] {
     std::array<size_t, kLongestKeyword + 2> first{};
     for (size_t length = 0; length < first.size(); ++length) {
         size_t i = 0;
-        while (i < kKeywordsByLength.size() && kKeywordsByLength[i].word.size() < length) ++i;
+        while (i < kKeywordsByLength.size() && kKeywordsByLength[i].word.size() < length)
+            ++i;
         first[length] = i;
     }
     return first;
@@ -229,7 +231,8 @@ class Lexer {
             }
             int32_t next = static_cast<int32_t>(i_);
             UChar32 cp;
-            U8_NEXT(reinterpret_cast<const uint8_t*>(text_.data()), next, static_cast<int32_t>(n_), cp);
+            U8_NEXT(reinterpret_cast<const uint8_t*>(text_.data()), next, static_cast<int32_t>(n_),
+                    cp);
             if (cp < 0 || !is_identifier_continue(cp)) break;
             i_ = static_cast<size_t>(next);
         }

@@ -55,7 +55,9 @@ std::string_view token_kind_name(TokenKind kind) {
     return index < std::size(kKindNames) ? kKindNames[index] : std::string_view("EOF");
 }
 
-std::span<const std::string_view> keywords() { return kKeywords; }
+std::span<const std::string_view> keywords() {
+    return kKeywords;
+}
 
 std::string debug_text(const Token& token) {
     std::string out(token_kind_name(token.kind));

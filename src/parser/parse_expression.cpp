@@ -19,8 +19,8 @@ Parsed zero() {
 void Parser::extend_chain(Parsed& left, TokenKind op, Parsed right) {
     const int height = std::max(left.height, right.height) + 1;
     if (height > kMaxTreeHeight) return;  // too high: the link is dropped (tokens consumed)
-    left.expr =
-        std::make_unique<BinaryOpExpr>(std::move(left.expr), *binary_operator_of(op), std::move(right.expr));
+    left.expr = std::make_unique<BinaryOpExpr>(std::move(left.expr), *binary_operator_of(op),
+                                               std::move(right.expr));
     left.height = height;
 }
 

@@ -112,8 +112,8 @@ StmtPtr Parser::parse_def() {
     if (!expect(K::LBrace)) return nullptr;
     StmtList body = parse_block();
     expect(K::RBrace);
-    return std::make_unique<FunctionStmt>(std::move(name), symbol, std::move(params), std::move(body),
-                                          next_function_id_++);
+    return std::make_unique<FunctionStmt>(std::move(name), symbol, std::move(params),
+                                          std::move(body), next_function_id_++);
 }
 
 // return_stmt: 'return' [expression] [';']   (no value before '}', ';' or EOF)

@@ -56,8 +56,7 @@ class DebugWriter {
                 out += ')';
                 return;
             case ExprKind::Boolean:
-                out +=
-                    node_cast<BooleanExpr>(e).value ? "Boolean(true)" : "Boolean(false)";
+                out += node_cast<BooleanExpr>(e).value ? "Boolean(true)" : "Boolean(false)";
                 return;
             case ExprKind::Identifier:
                 out += "Identifier(";

@@ -8,9 +8,8 @@
 #include <new>
 #include <string>
 
-#include "interpreter/interpreter.h"
 #include "input_scan.h"
-#include "support/utf8.h"
+#include "interpreter/interpreter.h"
 #include "support/console.h"
 #include "support/utf8.h"
 
@@ -63,7 +62,8 @@ void shell_loop() {
         if (depth.waiting()) continue;
 
         try {
-            session.run_input(load_source(pending, session.names()));  // an abandoned input says why
+            session.run_input(
+                load_source(pending, session.names()));  // an abandoned input says why
         } catch (const std::bad_alloc&) {
             write_err("Error: out of memory\n");  // reading the input; a run catches its own
         }

@@ -16,7 +16,7 @@ namespace {
 
 // Closes the descriptor when the read is over, whichever way it ends.
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -25,13 +25,14 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
 }  // namespace
 
-std::optional<std::string> read_text_file(std::string_view path, FileRule rule, std::string& error) {
+std::optional<std::string> read_text_file(std::string_view path, FileRule rule,
+                                          std::string& error) {
     if (path.find('\0') != std::string_view::npos) {
         // The C interfaces would read the file named by the part before the NUL.
         error = std::strerror(EINVAL);

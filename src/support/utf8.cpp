@@ -41,7 +41,9 @@ bool is_valid_utf8(std::string_view text) {
     return true;
 }
 
-bool is_white_space(char32_t c) { return u_isUWhiteSpace(static_cast<UChar32>(c)); }
+bool is_white_space(char32_t c) {
+    return u_isUWhiteSpace(static_cast<UChar32>(c));
+}
 
 std::string_view trim_white_space(std::string_view text) {
     if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return text;

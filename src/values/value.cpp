@@ -86,7 +86,8 @@ Value Value::triangle(TriangleShape t) {
     Value v(ValueKind::Triangle);
     auto* p = make_payload<detail::ShapePayload>();
     int32_t fields[6] = {t.x1, t.y1, t.x2, t.y2, t.x3, t.y3};
-    for (int i = 0; i < 6; ++i) p->f[i] = fields[i];
+    for (int i = 0; i < 6; ++i)
+        p->f[i] = fields[i];
     v.bits_.object = p;
     return v;
 }
@@ -126,11 +127,13 @@ void Value::free_containers(detail::ContainerPayload* dead) noexcept {
         dead = container->next_dead;
         if (container->is_array) {
             auto* array = static_cast<detail::ArrayPayload*>(container);
-            for (Value& item : array->items) item.release_into(dead);
+            for (Value& item : array->items)
+                item.release_into(dead);
             free_payload<detail::ArrayPayload>(array);
         } else {
             auto* dict = static_cast<detail::DictPayload*>(container);
-            for (auto& entry : dict->map) entry.second.release_into(dead);
+            for (auto& entry : dict->map)
+                entry.second.release_into(dead);
             free_payload<detail::DictPayload>(dict);
         }
     }
@@ -139,16 +142,21 @@ void Value::free_containers(detail::ContainerPayload* dead) noexcept {
 void Value::destroy() {
     detail::Payload* p = bits_.object;
     switch (kind_) {
-        case ValueKind::String: case ValueKind::Error: case ValueKind::BuiltinFunction:
+        case ValueKind::String:
+        case ValueKind::Error:
+        case ValueKind::BuiltinFunction:
             free_payload<detail::TextPayload>(p);
             break;
-        case ValueKind::Array: case ValueKind::Dict:
+        case ValueKind::Array:
+        case ValueKind::Dict:
             free_containers(static_cast<detail::ContainerPayload*>(p));
             break;
         case ValueKind::Function:
             free_payload<detail::FunctionPayload>(p);
             break;
-        case ValueKind::Rect: case ValueKind::Circle: case ValueKind::Triangle:
+        case ValueKind::Rect:
+        case ValueKind::Circle:
+        case ValueKind::Triangle:
             free_payload<detail::ShapePayload>(p);
             break;
         default:
@@ -161,7 +169,9 @@ void Value::separate() {
     if (is_unshared()) return;
     Value copy;
     switch (kind_) {
-        case ValueKind::String: case ValueKind::Error: case ValueKind::BuiltinFunction:
+        case ValueKind::String:
+        case ValueKind::Error:
+        case ValueKind::BuiltinFunction:
             copy = string(text_payload()->text);
             copy.kind_ = kind_;
             break;
@@ -194,24 +204,38 @@ DictMap& Value::mutable_dict() {
 
 std::string_view type_name(const Value& value) {
     switch (value.kind()) {
-        case ValueKind::Number: return "number";
-        case ValueKind::Float: return "float";
-        case ValueKind::String: return "string";
-        case ValueKind::Boolean: return "boolean";
-        case ValueKind::Array: return "array";
-        case ValueKind::Dict: return "dict";
-        case ValueKind::Null: return "null";
-        default: return "unknown";
+        case ValueKind::Number:
+            return "number";
+        case ValueKind::Float:
+            return "float";
+        case ValueKind::String:
+            return "string";
+        case ValueKind::Boolean:
+            return "boolean";
+        case ValueKind::Array:
+            return "array";
+        case ValueKind::Dict:
+            return "dict";
+        case ValueKind::Null:
+            return "null";
+        default:
+            return "unknown";
     }
 }
 
 bool is_truthy(const Value& value) {
     switch (value.kind()) {
-        case ValueKind::Number: return value.as_number() != 0;
-        case ValueKind::Float: return value.as_float() != 0.0;
-        case ValueKind::Boolean: return value.as_boolean();
-        case ValueKind::Null: case ValueKind::Error: return false;
-        default: return true;
+        case ValueKind::Number:
+            return value.as_number() != 0;
+        case ValueKind::Float:
+            return value.as_float() != 0.0;
+        case ValueKind::Boolean:
+            return value.as_boolean();
+        case ValueKind::Null:
+        case ValueKind::Error:
+            return false;
+        default:
+            return true;
     }
 }
 

@@ -2,9 +2,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "lexer/lexer.h"
 #include "values/value.h"
 #include "values/value_walk.h"
-#include "lexer/lexer.h"
 
 namespace tarnel {
 
@@ -29,7 +29,8 @@ void append_float(std::string& out, double value) {
         if (c != '.') digits += c;
     }
     int exponent = 0;
-    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+'), text.data() + text.size(), exponent);
+    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+'), text.data() + text.size(),
+                    exponent);
     // The value is 0.d1d2...dn times ten to the power `point`.
     int point = exponent + 1;
     int count = static_cast<int>(digits.size());
@@ -73,7 +74,8 @@ void append_display_leaf(std::string& out, const Value& value) {
         case ValueKind::Boolean:
             out += value.as_boolean() ? "true" : "false";
             break;
-        case ValueKind::Array: case ValueKind::Dict:
+        case ValueKind::Array:
+        case ValueKind::Dict:
             break;  // containers are walked by append_display
         case ValueKind::Function:
             out += "<function>";
@@ -178,7 +180,8 @@ void append_debug_leaf(std::string& out, const Value& value) {
         case ValueKind::Boolean:
             out += value.as_boolean() ? "Boolean(true)" : "Boolean(false)";
             break;
-        case ValueKind::Array: case ValueKind::Dict:
+        case ValueKind::Array:
+        case ValueKind::Dict:
             break;  // containers are walked by debug_string
         case ValueKind::Function: {
             const FunctionCode& code = *value.as_function();
@@ -215,7 +218,11 @@ void append_debug_leaf(std::string& out, const Value& value) {
         case ValueKind::Triangle: {
             TriangleShape t = value.as_triangle();
             append_record(out, "Triangle",
-                          {{"x1", t.x1}, {"y1", t.y1}, {"x2", t.x2}, {"y2", t.y2}, {"x3", t.x3},
+                          {{"x1", t.x1},
+                           {"y1", t.y1},
+                           {"x2", t.x2},
+                           {"y2", t.y2},
+                           {"x3", t.x3},
                            {"y3", t.y3}});
             break;
         }

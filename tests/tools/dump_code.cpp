@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     }
     NameTable names;
     const std::shared_ptr<const Unit> unit = load_source(*text, names);
-    std::printf("top level:\n%s", disassemble(compile_top_level(*unit, unit->statements, {}), names).c_str());
+    std::printf("top level:\n%s",
+                disassemble(compile_top_level(*unit, unit->statements, {}), names).c_str());
     for (const auto& function : unit->functions) {
         if (function == nullptr) continue;
         std::printf("\ndef %s:\n%s", function->definition.name.c_str(),

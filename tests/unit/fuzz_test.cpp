@@ -28,14 +28,19 @@ size_t tree_height(const StmtList& program) {
         size_t depth;
     };
     std::vector<Item> stack;
-    for (const StmtPtr& statement : program) stack.push_back({nullptr, statement.get(), 1});
+    for (const StmtPtr& statement : program)
+        stack.push_back({nullptr, statement.get(), 1});
     size_t height = 0;
     while (!stack.empty()) {
         const Item item = stack.back();
         stack.pop_back();
         height = std::max(height, item.depth);
-        auto on_expr = [&](const Expr& child) { stack.push_back({&child, nullptr, item.depth + 1}); };
-        auto on_stmt = [&](const Stmt& child) { stack.push_back({nullptr, &child, item.depth + 1}); };
+        auto on_expr = [&](const Expr& child) {
+            stack.push_back({&child, nullptr, item.depth + 1});
+        };
+        auto on_stmt = [&](const Stmt& child) {
+            stack.push_back({nullptr, &child, item.depth + 1});
+        };
         if (item.expr != nullptr) for_each_child(*item.expr, on_expr, on_stmt);
         if (item.stmt != nullptr) for_each_child(*item.stmt, on_expr, on_stmt);
     }

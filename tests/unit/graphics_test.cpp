@@ -100,7 +100,7 @@ Points disc(int cx, int cy, int radius) {
 }
 
 class GraphicsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         use_dummy_video();
         state.create_window("test", kWidth, kHeight);

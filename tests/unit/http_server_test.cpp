@@ -35,7 +35,6 @@ std::string page_reply(const std::string& body) {
            std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
-
 Value call(std::string_view name, std::vector<Value> args = {}) {
     std::optional<Value> result = call_http(name, args);
     EXPECT_TRUE(result.has_value()) << name;
@@ -48,7 +47,9 @@ std::string shown(const Value& value) {
     return display_string(value);
 }
 
-Value str(std::string text) { return Value::string(std::move(text)); }
+Value str(std::string text) {
+    return Value::string(std::move(text));
+}
 
 // Everything the peer sends until it closes the connection.
 std::string read_all(const net::Socket& socket) {
@@ -86,13 +87,14 @@ net::Socket idle_client(uint16_t port) {
 
 // serve_pages on an ephemeral loopback port, in a thread, until stopped or destroyed.
 class RunningServer {
-public:
+  public:
     explicit RunningServer(const RouteTable& routes, ServerLimits limits = {}) {
         net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 128);
         EXPECT_TRUE(listener.ok()) << listener.error;
         port_ = net::local_port(listener.socket);
         thread_ = std::thread([this, &routes, limits, l = std::move(listener.socket)]() mutable {
-            result_ = serve_pages(std::move(l), routes, [this] { return stop_.load(); }, limits);
+            result_ = serve_pages(
+                std::move(l), routes, [this] { return stop_.load(); }, limits);
         });
     }
     ~RunningServer() { stop(); }
@@ -104,7 +106,7 @@ public:
     }
     uint16_t port() const { return port_; }
 
-private:
+  private:
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     std::optional<std::string> result_ = "not run";
@@ -128,7 +130,7 @@ TEST(RequestPathTest, SecondWordOfFirstLineOrRoot) {
         {"", "/"},
         {"GET\xe3\x80\x80/wide\xc2\xa0tail", "/wide"},  // U+3000 and U+00A0 separate words
         {"GET /a\xff\xfe HTTP/1.1", "/a\xef\xbf\xbd\xef\xbf\xbd"},
-        {"GET /\xe6\x97 x", "/\xef\xbf\xbd"},       // truncated sequence: one replacement
+        {"GET /\xe6\x97 x", "/\xef\xbf\xbd"},  // truncated sequence: one replacement
         {"GET /\xed\xa0\x80 x", "/\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},  // surrogate bytes
     };
     std::string path;
@@ -165,7 +167,8 @@ TEST(PageServerTest, AnswersFromTheTableWithExactBytes) {
     EXPECT_EQ(round_trip(port, "GET /u HTTP/1.1\r\n\r\n"), page_reply("héllo → 日本"));
     EXPECT_EQ(round_trip(port, "GET /nope HTTP/1.1\r\n\r\n"), kNotFound);
     EXPECT_EQ(round_trip(port, "GET /a HTTP/1.1\r\n\r\n"), page_reply("one"));
-    EXPECT_EQ(round_trip(port, "POST /a HTTP/1.1\r\nContent-Length: 3\r\n\r\na=1"), page_reply("one"));
+    EXPECT_EQ(round_trip(port, "POST /a HTTP/1.1\r\nContent-Length: 3\r\n\r\na=1"),
+              page_reply("one"));
     EXPECT_EQ(round_trip(port, "GET\r\n\r\n"), page_reply("root"));
     EXPECT_EQ(round_trip(port, "/a\r\n\r\n"), page_reply("root"));
     EXPECT_EQ(round_trip(port, "", true), page_reply("root"));
@@ -176,7 +179,8 @@ TEST(PageServerTest, RequestLongerThanOneReceiveStillGetsItsAnswer) {
     routes.add("/big", "big answer");
     RunningServer server(routes);
     std::string request = "GET /big HTTP/1.1\r\nX-Padding: " + std::string(20000, 'p') + "\r\n\r\n";
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(round_trip(server.port(), request), page_reply("big answer"));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(round_trip(server.port(), request), page_reply("big answer"));
 }
 
 TEST(PageServerTest, SurvivesMalformedRequests) {
@@ -187,7 +191,8 @@ TEST(PageServerTest, SurvivesMalformedRequests) {
 
     std::mt19937 random(7);
     std::string garbage(3000, '\0');
-    for (char& c : garbage) c = static_cast<char>(random() & 0xFF);
+    for (char& c : garbage)
+        c = static_cast<char>(random() & 0xFF);
     std::string reply = round_trip(port, garbage);
     EXPECT_TRUE(reply.empty() || reply == kNotFound || reply == page_reply("root"));
 
@@ -211,7 +216,8 @@ TEST(PageServerTest, IdleAndSlowClientsDoNotDelayOthers) {
     routes.add("/", "root");
     RunningServer server(routes, accepting_at_once());
     std::vector<net::Socket> idle;
-    for (int i = 0; i < 100; ++i) idle.push_back(idle_client(server.port()));
+    for (int i = 0; i < 100; ++i)
+        idle.push_back(idle_client(server.port()));
     net::Socket slow = idle_client(server.port());
     net::send_all(slow, "GET / HT");  // the rest of its request is still to come
     const auto started = Clock::now();
@@ -297,8 +303,9 @@ TEST(PageServerTest, RunningOutOfDescriptorsIsReportedOnceAndOutlived) {
         RouteTable routes;
         routes.add("/", "root");
         pollfd stop_asked{stop.ends[0], POLLIN, 0};
-        serve_pages(std::move(listener.socket), routes, [&] { return poll(&stop_asked, 1, 0) > 0; },
-                    accepting_at_once());
+        serve_pages(
+            std::move(listener.socket), routes, [&] { return poll(&stop_asked, 1, 0) > 0; },
+            accepting_at_once());
         _exit(0);
     }
     log.close_end(1);
@@ -306,7 +313,8 @@ TEST(PageServerTest, RunningOutOfDescriptorsIsReportedOnceAndOutlived) {
     listener.socket.close();
     {
         std::vector<net::Socket> idle;
-        for (int i = 0; i < 6; ++i) idle.push_back(idle_client(port));
+        for (int i = 0; i < 6; ++i)
+            idle.push_back(idle_client(port));
         std::this_thread::sleep_for(300ms);  // the server stays out of descriptors meanwhile
     }
     EXPECT_EQ(round_trip(port, "GET / HTTP/1.1\r\n\r\n"), page_reply("root"));

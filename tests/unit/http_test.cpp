@@ -30,10 +30,12 @@ std::string shown(const Value& value) {
     return display_string(value);
 }
 
-Value str(std::string text) { return Value::string(std::move(text)); }
+Value str(std::string text) {
+    return Value::string(std::move(text));
+}
 
 class CapturePeer {
-public:
+  public:
     explicit CapturePeer(std::string reply) {
         net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 8);
         EXPECT_TRUE(listener.ok()) << listener.error;
@@ -62,7 +64,7 @@ public:
         if (thread_.joinable()) thread_.join();
     }
 
-private:
+  private:
     bool complete() const {
         size_t end = received_.find("\r\n\r\n");
         if (end == std::string::npos) return false;
@@ -97,10 +99,21 @@ TEST(HttpBuiltinsTest, NamesAndUnknownNames) {
 
 TEST(HttpBuiltinsTest, StatusLines) {
     const std::pair<int, const char*> table[] = {
-        {200, "OK"}, {201, "Created"}, {204, "No Content"}, {301, "Moved Permanently"},
-        {302, "Found"}, {304, "Not Modified"}, {400, "Bad Request"}, {401, "Unauthorized"},
-        {403, "Forbidden"}, {404, "Not Found"}, {500, "Internal Server Error"},
-        {502, "Bad Gateway"}, {503, "Service Unavailable"}, {299, "Unknown"}, {-1, "Unknown"},
+        {200, "OK"},
+        {201, "Created"},
+        {204, "No Content"},
+        {301, "Moved Permanently"},
+        {302, "Found"},
+        {304, "Not Modified"},
+        {400, "Bad Request"},
+        {401, "Unauthorized"},
+        {403, "Forbidden"},
+        {404, "Not Found"},
+        {500, "Internal Server Error"},
+        {502, "Bad Gateway"},
+        {503, "Service Unavailable"},
+        {299, "Unknown"},
+        {-1, "Unknown"},
     };
     for (auto [code, reason] : table) {
         EXPECT_EQ(shown(call("http.status", {Value::number(code)})),
@@ -125,7 +138,8 @@ TEST(HttpBuiltinsTest, TemplateReadsFileUnchanged) {
               "Error: Failed to read template: stream did not contain valid UTF-8");
     EXPECT_EQ(shown(call("http.template", {str(dir + "missing.html")})),
               "Error: Failed to read template: No such file or directory");
-    EXPECT_TRUE(shown(call("http.template", {str(dir)})).starts_with("Error: Failed to read template: "));
+    EXPECT_TRUE(
+        shown(call("http.template", {str(dir)})).starts_with("Error: Failed to read template: "));
 }
 
 // ---- parsing ----------------------------------------------------------------------------
@@ -214,8 +228,9 @@ TEST(HttpClientTest, RefusesHttpsAndReportsConnectFailures) {
     const std::string port = std::to_string(net::local_port(listener.socket));
     EXPECT_EQ(shown(call("http.get", {str("https://127.0.0.1:" + port + "/")})),
               "Error: HTTPS not supported, use HTTP");
-    EXPECT_EQ(shown(call("http.send", {str("https://127.0.0.1:" + port + "/"), str("GET"), str("")})),
-              "Error: HTTPS not supported, use HTTP");
+    EXPECT_EQ(
+        shown(call("http.send", {str("https://127.0.0.1:" + port + "/"), str("GET"), str("")})),
+        "Error: HTTPS not supported, use HTTP");
     EXPECT_FALSE(net::wait_readable(listener.socket, 50ms)) << "a connection was made";
 
     listener.socket.close();
@@ -262,7 +277,7 @@ struct FullListener {
 
 // Answers every connection with an endless stream, until the client goes away.
 class EndlessPeer {
-public:
+  public:
     EndlessPeer() {
         net::SocketResult listener = net::listen_tcp("127.0.0.1", 0, 8);
         port_ = net::local_port(listener.socket);
@@ -276,7 +291,7 @@ public:
     ~EndlessPeer() { thread_.join(); }
     std::string url() const { return loopback_url(port_); }
 
-private:
+  private:
     uint16_t port_ = 0;
     std::thread thread_;
 };
@@ -307,9 +322,9 @@ TEST(HttpClientTest, StopPredicateEndsEveryWait) {
     RequestLimits limits;
     limits.stop = [&] { return std::chrono::steady_clock::now() > started + 100ms; };
     FullListener unanswered;
-    EXPECT_EQ(http_request(unanswered.url(), "GET", "", limits).text,
-              "Failed to connect to 127.0.0.1:" + std::to_string(unanswered.port) +
-                  ": Interrupted");
+    EXPECT_EQ(
+        http_request(unanswered.url(), "GET", "", limits).text,
+        "Failed to connect to 127.0.0.1:" + std::to_string(unanswered.port) + ": Interrupted");
     net::SocketResult silent = net::listen_tcp("127.0.0.1", 0, 8);
     const std::string silent_url = loopback_url(net::local_port(silent.socket));
     started = std::chrono::steady_clock::now();

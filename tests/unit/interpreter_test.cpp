@@ -14,7 +14,8 @@ TEST(Resolution, RoutesBuiltinsAndParameterSlots) {
         "def g(a, b) { print(a) }",
         names);
     auto site = [&](size_t statement) {
-        const auto& call = node_cast<CallExpr>(*node_cast<ExprStmt>(*unit->statements[statement]).expr);
+        const auto& call =
+            node_cast<CallExpr>(*node_cast<ExprStmt>(*unit->statements[statement]).expr);
         return unit->calls[call.id];
     };
     EXPECT_EQ(site(0).route, CallRoute::Plain);
@@ -33,7 +34,7 @@ TEST(Resolution, RoutesBuiltinsAndParameterSlots) {
 }
 
 class Variables : public ::testing::Test {
-protected:
+  protected:
     std::shared_ptr<NameTable> names = std::make_shared<NameTable>();
     Interpreter interp{names};
     Symbol x = names->intern("x");

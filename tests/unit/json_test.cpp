@@ -9,7 +9,9 @@
 namespace tarnel {
 namespace {
 
-Value str(const char* text) { return Value::string(text); }
+Value str(const char* text) {
+    return Value::string(text);
+}
 
 TEST(JsonTest, IntegersAndBooleans) {
     EXPECT_EQ(to_json(Value::number(-42)), "-42");
@@ -44,8 +46,8 @@ TEST(JsonTest, NestedContainersHaveNoSpaces) {
     EXPECT_EQ(to_json(nested), "[1,[2.5,\"a\"],{\"k\":true}]");
     EXPECT_EQ(to_json(Value::array({})), "[]");
     EXPECT_EQ(to_json(Value::dict({})), "{}");
-    EXPECT_EQ(to_json(Value::array({Value::array({}), Value::array({Value::array({})}),
-                                    Value::dict({})})),
+    EXPECT_EQ(to_json(Value::array(
+                  {Value::array({}), Value::array({Value::array({})}), Value::dict({})})),
               "[[],[[]],{}]");
 }
 

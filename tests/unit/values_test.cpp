@@ -90,14 +90,19 @@ TEST(Conversions, TruncateSaturateAndKeepLowBits) {
     EXPECT_FALSE(to_double(Value::string("1")).has_value());
 }
 
-Value op(Value a, BinaryOperator kind, Value b) { return apply_operator(std::move(a), kind, b); }
+Value op(Value a, BinaryOperator kind, Value b) {
+    return apply_operator(std::move(a), kind, b);
+}
 
 TEST(OperatorTable, IntegersWrapAndTruncate) {
-    EXPECT_EQ(op(Value::number(INT64_MAX), BinaryOperator::Plus, Value::number(1)).as_number(), INT64_MIN);
+    EXPECT_EQ(op(Value::number(INT64_MAX), BinaryOperator::Plus, Value::number(1)).as_number(),
+              INT64_MIN);
     EXPECT_EQ(op(Value::number(-7), BinaryOperator::Slash, Value::number(2)).as_number(), -3);
     EXPECT_EQ(op(Value::number(-7), BinaryOperator::Percent, Value::number(3)).as_number(), -1);
-    EXPECT_EQ(op(Value::number(INT64_MIN), BinaryOperator::Slash, Value::number(-1)).as_number(), INT64_MIN);
-    EXPECT_EQ(op(Value::number(INT64_MIN), BinaryOperator::Percent, Value::number(-1)).as_number(), 0);
+    EXPECT_EQ(op(Value::number(INT64_MIN), BinaryOperator::Slash, Value::number(-1)).as_number(),
+              INT64_MIN);
+    EXPECT_EQ(op(Value::number(INT64_MIN), BinaryOperator::Percent, Value::number(-1)).as_number(),
+              0);
     EXPECT_EQ(op(Value::number(2), BinaryOperator::Power, Value::number(64)).as_number(), 0);
     EXPECT_EQ(op(Value::number(3), BinaryOperator::Power, Value::number(-1)).as_number(),
               op(Value::number(3), BinaryOperator::Power, Value::number(4294967295)).as_number());
@@ -117,7 +122,8 @@ TEST(OperatorTable, FloatsAndStrings) {
     double nan = std::nan("");
     EXPECT_FALSE(op(Value::real(nan), BinaryOperator::Equal, Value::real(nan)).as_boolean());
     EXPECT_FALSE(op(Value::real(nan), BinaryOperator::NotEqual, Value::real(nan)).as_boolean());
-    EXPECT_EQ(op(Value::string("ab"), BinaryOperator::Plus, Value::string("cd")).as_string(), "abcd");
+    EXPECT_EQ(op(Value::string("ab"), BinaryOperator::Plus, Value::string("cd")).as_string(),
+              "abcd");
     Value shared = Value::string("ab");
     Value sum = op(shared, BinaryOperator::Plus, Value::string("c"));
     EXPECT_EQ(shared.as_string(), "ab");  // the other holder is untouched

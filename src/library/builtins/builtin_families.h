@@ -20,7 +20,8 @@ using Args = std::span<Value>;
 // (array_builtins.cpp), mathematics and random numbers (math_builtins.cpp), shape values
 // (shape_builtins.cpp) and the window (window_builtins.cpp).
 #define TARNEL_DECLARE_PLAIN(name, minimum) Value builtin_##name(Args args);
-#define TARNEL_DECLARE_WINDOW(name, minimum) Value builtin_##name(Args args, GraphicsState& graphics);
+#define TARNEL_DECLARE_WINDOW(name, minimum) \
+    Value builtin_##name(Args args, GraphicsState& graphics);
 TARNEL_BUILTINS(TARNEL_DECLARE_PLAIN, TARNEL_DECLARE_WINDOW)
 #undef TARNEL_DECLARE_PLAIN
 #undef TARNEL_DECLARE_WINDOW

@@ -53,7 +53,8 @@ constexpr auto kTable = [] {
 
 constexpr auto kInfo = [] {
     std::array<BuiltinInfo, std::size(kListed)> info{};
-    for (size_t i = 0; i < info.size(); ++i) info[i] = {kListed[i].name, kListed[i].min_args};
+    for (size_t i = 0; i < info.size(); ++i)
+        info[i] = {kListed[i].name, kListed[i].min_args};
     return info;
 }();
 
@@ -76,7 +77,9 @@ static_assert(std::all_of(std::begin(kListed), std::end(kListed),
 
 }  // namespace
 
-std::span<const BuiltinInfo> builtin_list() { return kInfo; }
+std::span<const BuiltinInfo> builtin_list() {
+    return kInfo;
+}
 
 BuiltinId find_builtin(std::string_view name) {
     const size_t length = name.size();

@@ -14,39 +14,39 @@ namespace tarnel::graphics {
 
 // One user of the library: SDL_Init(0) for the first user, SDL_Quit when the last one goes.
 class LibraryUse {
-public:
+  public:
     static std::optional<LibraryUse> acquire();
     LibraryUse(LibraryUse&& other) noexcept : held_(other.held_) { other.held_ = false; }
     LibraryUse& operator=(LibraryUse&&) = delete;
     ~LibraryUse();
 
-private:
+  private:
     LibraryUse() = default;
     bool held_ = true;
 };
 
 // One SDL_InitSubSystem(flags), undone with SDL_QuitSubSystem(flags).
 class SubsystemUse {
-public:
+  public:
     static std::optional<SubsystemUse> acquire(Uint32 flags);
     SubsystemUse(SubsystemUse&& other) noexcept : flags_(other.flags_) { other.flags_ = 0; }
     SubsystemUse& operator=(SubsystemUse&&) = delete;
     ~SubsystemUse();
 
-private:
+  private:
     explicit SubsystemUse(Uint32 flags) : flags_(flags) {}
     Uint32 flags_;  // 0 once moved from
 };
 
 // The process's single event queue: the events subsystem, claimed by one owner at a time.
 class EventQueue {
-public:
+  public:
     static std::optional<EventQueue> acquire();
     EventQueue(EventQueue&& other) noexcept;
     EventQueue& operator=(EventQueue&&) = delete;
     ~EventQueue();
 
-private:
+  private:
     explicit EventQueue(SubsystemUse events) : events_(std::move(events)) {}
     std::optional<SubsystemUse> events_;  // empty once moved from
 };

@@ -9,7 +9,7 @@
 namespace tarnel::net {
 
 class EventPoller {
-public:
+  public:
     EventPoller();
     ~EventPoller();
     EventPoller(const EventPoller&) = delete;
@@ -27,7 +27,7 @@ public:
     // interrupted wait returns 0.
     int wait(std::span<epoll_event> events, int timeout_ms);
 
-private:
+  private:
     int fd_ = -1;
     std::string error_;
 };

@@ -90,13 +90,14 @@ std::optional<Value> call_http(std::string_view qualified_name, std::span<Value>
     }
     if (name == "send") {
         if (args.size() < 3) return Value::error("send requires url, method, and optionally body");
-        return client_result(http_request(display_string(args[0]),
-                                          to_upper(display_string(args[1])),
-                                          display_string(args[2])));
+        return client_result(http_request(
+            display_string(args[0]), to_upper(display_string(args[1])), display_string(args[2])));
     }
     return std::nullopt;
 }
 
-std::span<const std::string_view> http_function_names() { return kFunctionNames; }
+std::span<const std::string_view> http_function_names() {
+    return kFunctionNames;
+}
 
 }  // namespace tarnel

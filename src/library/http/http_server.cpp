@@ -16,8 +16,8 @@ namespace tarnel {
 
 namespace {
 
-using std::chrono::milliseconds;
 using net::Clock;
+using std::chrono::milliseconds;
 
 // Connections taken from the accept queue per wake-up, so a flood of new connections cannot
 // starve the ones already open.
@@ -27,14 +27,14 @@ constexpr int kAcceptBatch = 64;
 constexpr milliseconds kShortageRetry{1000};
 
 class PageServer {
-public:
+  public:
     PageServer(net::Socket listener, const RouteTable& routes, const ServerLimits& limits);
 
     // Empty when the server is ready to run, else why it cannot.
     const std::string& setup_error() const { return setup_error_; }
     void run(const net::StopRequested& stop);
 
-private:
+  private:
     void accept_ready();
     void advance(int fd, uint32_t events);
     void close_connection(int fd);
@@ -87,8 +87,8 @@ int PageServer::wait_timeout(bool polling_stop) const {
     if (!accepting_) wake = std::min(wake.value_or(retry_accept_at_), retry_accept_at_);
     long long timeout = -1;
     if (wake) {
-        timeout = std::max<long long>(
-            0, std::chrono::ceil<milliseconds>(*wake - Clock::now()).count());
+        timeout =
+            std::max<long long>(0, std::chrono::ceil<milliseconds>(*wake - Clock::now()).count());
     }
     if (polling_stop && (timeout < 0 || timeout > net::kStopPollInterval.count())) {
         timeout = net::kStopPollInterval.count();
@@ -164,8 +164,7 @@ void PageServer::set_accepting(bool accepting) {
 }  // namespace
 
 std::optional<std::string> serve_pages(net::Socket listener, const RouteTable& routes,
-                                       const net::StopRequested& stop,
-                                       const ServerLimits& limits) {
+                                       const net::StopRequested& stop, const ServerLimits& limits) {
     PageServer server(std::move(listener), routes, limits);
     if (!server.setup_error().empty()) return server.setup_error();
     server.run(stop);

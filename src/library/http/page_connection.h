@@ -46,7 +46,7 @@ struct PageContext {
 };
 
 class PageConnection {
-public:
+  public:
     enum class Step { Wait, Close };
 
     // `socket` is non-blocking; once a step has returned Wait, it is to be watched
@@ -61,7 +61,7 @@ public:
     // When the connection is to be closed if it has not finished by then.
     net::Clock::time_point deadline() const { return deadline_; }
 
-private:
+  private:
     enum class Phase { Receiving, Sending, Draining };
 
     Step receive(PageContext& context);

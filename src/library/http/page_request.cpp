@@ -30,7 +30,8 @@ size_t content_length(std::string_view head) {
         }
         if (!match) continue;
         size_t pos = line + kField.size();
-        while (pos < head.size() && (head[pos] == ' ' || head[pos] == '\t')) ++pos;
+        while (pos < head.size() && (head[pos] == ' ' || head[pos] == '\t'))
+            ++pos;
         size_t length = 0;
         while (pos < head.size() && head[pos] >= '0' && head[pos] <= '9' && length < (1u << 30)) {
             length = length * 10 + static_cast<size_t>(head[pos++] - '0');

@@ -10,7 +10,7 @@
 namespace tarnel {
 
 class RouteTable {
-public:
+  public:
     // Appends a route. A path registered again keeps serving its first content.
     void add(std::string path, std::string content);
 
@@ -23,7 +23,7 @@ public:
         visit(found == first_index_.end() ? nullptr : &routes_[found->second].content);
     }
 
-private:
+  private:
     struct Route {
         std::string path;
         std::string content;

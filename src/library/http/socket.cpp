@@ -82,7 +82,9 @@ void Socket::close() {
     if (fd_ >= 0) ::close(release());
 }
 
-std::string describe_errno(int error_number) { return std::strerror(error_number); }
+std::string describe_errno(int error_number) {
+    return std::strerror(error_number);
+}
 
 SocketResult listen_tcp(std::string_view host, uint16_t port, int backlog) {
     SocketResult result;
@@ -229,7 +231,9 @@ bool would_block(int error_number) {
     return error_number == EAGAIN || error_number == EWOULDBLOCK;
 }
 
-void shutdown_write(const Socket& socket) { ::shutdown(socket.fd(), SHUT_WR); }
+void shutdown_write(const Socket& socket) {
+    ::shutdown(socket.fd(), SHUT_WR);
+}
 
 bool wait_readable(const Socket& socket, std::chrono::milliseconds limit) {
     return wait_until_ready(socket, Readiness::Readable, Clock::now() + limit, {}) ==

@@ -4,6 +4,7 @@
 // so callers can put it straight into a script-visible message. Sends never raise SIGPIPE.
 #pragma once
 
+#include <sys/types.h>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -11,13 +12,12 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace tarnel::net {
 
 // Owns one socket descriptor; closes it on destruction. Move-only.
 class Socket {
-public:
+  public:
     Socket() = default;
     explicit Socket(int fd) : fd_(fd) {}
     ~Socket() { close(); }
@@ -36,7 +36,7 @@ public:
     bool valid() const { return fd_ >= 0; }
     void close();
 
-private:
+  private:
     int release() {
         int fd = fd_;
         fd_ = -1;

@@ -64,7 +64,7 @@ int run_program(std::shared_ptr<const Unit> program, bool extra_debug,
 
 // One interpreter kept across many inputs, for the interactive shell.
 class Session {
-public:
+  public:
     explicit Session(std::shared_ptr<NameTable> names, RunLimits limits = {});
     ~Session();
     Session(const Session&) = delete;
@@ -76,7 +76,7 @@ public:
     // is kept.
     bool run_input(std::shared_ptr<const Unit> input);
 
-private:
+  private:
     std::shared_ptr<NameTable> names_;
     std::unique_ptr<Interpreter> interpreter_;
 };

@@ -11,8 +11,20 @@
 namespace tarnel {
 
 enum class BinaryOperator : uint8_t {
-    Or, And, Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual, Plus, Minus, Star, Slash,
-    Percent, Power,
+    Or,
+    And,
+    Equal,
+    NotEqual,
+    Less,
+    Greater,
+    LessEqual,
+    GreaterEqual,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Percent,
+    Power,
 };
 
 enum class UnaryOperator : uint8_t { Not, Minus };

@@ -4,6 +4,7 @@
 // keyword or punctuation text, or "" for kinds that have none of their own.
 #pragma once
 
+// clang-format off
 #define TARNEL_TOKEN_KINDS(X)                                                                    \
     X(Let, "let") X(Def, "def") X(Return, "return") X(If, "if") X(Else, "else")                \
     X(While, "while") X(For, "for") X(In, "in") X(Break, "break") X(Continue, "continue")      \
@@ -17,3 +18,4 @@
     X(RBrace, "}") X(LBracket, "[") X(RBracket, "]") X(Comma, ",") X(Colon, ":")               \
     X(Semicolon, ";") X(Arrow, "->") X(FatArrow, "=>") X(Dot, ".") X(Question, "?")            \
     X(Use, "use") X(As, "as") X(Eof, "")
+// clang-format on

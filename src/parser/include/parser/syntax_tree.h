@@ -29,12 +29,12 @@ using Symbol = uint32_t;
 // interpreter family (a script, the modules it loads, or a shell session), so functions
 // exported from a module resolve their names consistently in the importer.
 class NameTable {
-public:
+  public:
     Symbol intern(std::string_view name);
     const std::string& text(Symbol symbol) const { return names_[symbol]; }
     size_t size() const { return names_.size(); }
 
-private:
+  private:
     struct Hash {
         using is_transparent = void;
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
@@ -44,7 +44,18 @@ private:
 };
 
 enum class ExprKind : uint8_t {
-    Number, Float, String, Boolean, Identifier, BinaryOp, UnaryOp, Call, Array, Dict, Index, Range,
+    Number,
+    Float,
+    String,
+    Boolean,
+    Identifier,
+    BinaryOp,
+    UnaryOp,
+    Call,
+    Array,
+    Dict,
+    Index,
+    Range,
 };
 
 struct Expr {
@@ -95,7 +106,8 @@ struct UnaryOpExpr : Expr {
     static constexpr bool is_kind(ExprKind k) { return k == ExprKind::UnaryOp; }
     UnaryOperator op;
     ExprPtr operand;
-    UnaryOpExpr(UnaryOperator o, ExprPtr e) : Expr(ExprKind::UnaryOp), op(o), operand(std::move(e)) {}
+    UnaryOpExpr(UnaryOperator o, ExprPtr e)
+        : Expr(ExprKind::UnaryOp), op(o), operand(std::move(e)) {}
 };
 
 struct CallExpr : Expr {
@@ -122,13 +134,15 @@ struct IndexExpr : Expr {
     static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Index; }
     ExprPtr object;
     ExprPtr index;
-    IndexExpr(ExprPtr o, ExprPtr i) : Expr(ExprKind::Index), object(std::move(o)), index(std::move(i)) {}
+    IndexExpr(ExprPtr o, ExprPtr i)
+        : Expr(ExprKind::Index), object(std::move(o)), index(std::move(i)) {}
 };
 struct RangeExpr : Expr {
     static constexpr bool is_kind(ExprKind k) { return k == ExprKind::Range; }
     ExprPtr start;
     ExprPtr end;
-    RangeExpr(ExprPtr s, ExprPtr e) : Expr(ExprKind::Range), start(std::move(s)), end(std::move(e)) {}
+    RangeExpr(ExprPtr s, ExprPtr e)
+        : Expr(ExprKind::Range), start(std::move(s)), end(std::move(e)) {}
 };
 
 enum class PatternKind : uint8_t { Value, Wildcard };
@@ -138,8 +152,21 @@ struct Pattern {
 };
 
 enum class StmtKind : uint8_t {
-    Let, Assign, CompoundAssign, Function, If, While, For, Match, Try, Return, Break, Continue,
-    Global, Use, Expr,
+    Let,
+    Assign,
+    CompoundAssign,
+    Function,
+    If,
+    While,
+    For,
+    Match,
+    Try,
+    Return,
+    Break,
+    Continue,
+    Global,
+    Use,
+    Expr,
 };
 
 struct Stmt {
@@ -154,7 +181,9 @@ using StmtList = std::vector<StmtPtr>;
 
 // Let and Assign share one shape; `kind` tells them apart.
 struct AssignStmt : Stmt {
-    static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Let || k == StmtKind::Assign; }
+    static constexpr bool is_kind(StmtKind k) {
+        return k == StmtKind::Let || k == StmtKind::Assign;
+    }
     std::string name;
     Symbol symbol;
     ExprPtr value;
@@ -168,7 +197,11 @@ struct CompoundAssignStmt : Stmt {
     BinaryOperator op;  // the arithmetic: Plus for +=, Minus, Star or Slash
     ExprPtr value;
     CompoundAssignStmt(std::string n, Symbol s, BinaryOperator o, ExprPtr v)
-        : Stmt(StmtKind::CompoundAssign), name(std::move(n)), symbol(s), op(o), value(std::move(v)) {}
+        : Stmt(StmtKind::CompoundAssign),
+          name(std::move(n)),
+          symbol(s),
+          op(o),
+          value(std::move(v)) {}
 };
 
 struct FunctionStmt : Stmt {
@@ -179,8 +212,12 @@ struct FunctionStmt : Stmt {
     StmtList body;
     uint32_t id;  // 0, 1, 2, ... in the order the parser made the definitions of one parse
     FunctionStmt(std::string n, Symbol s, std::vector<std::string> p, StmtList b, uint32_t i)
-        : Stmt(StmtKind::Function), name(std::move(n)), symbol(s), params(std::move(p)),
-          body(std::move(b)), id(i) {}
+        : Stmt(StmtKind::Function),
+          name(std::move(n)),
+          symbol(s),
+          params(std::move(p)),
+          body(std::move(b)),
+          id(i) {}
 };
 struct IfStmt : Stmt {
     static constexpr bool is_kind(StmtKind k) { return k == StmtKind::If; }
@@ -188,13 +225,17 @@ struct IfStmt : Stmt {
     StmtList then_body;
     std::optional<StmtList> else_body;
     IfStmt(ExprPtr c, StmtList t, std::optional<StmtList> e)
-        : Stmt(StmtKind::If), condition(std::move(c)), then_body(std::move(t)), else_body(std::move(e)) {}
+        : Stmt(StmtKind::If),
+          condition(std::move(c)),
+          then_body(std::move(t)),
+          else_body(std::move(e)) {}
 };
 struct WhileStmt : Stmt {
     static constexpr bool is_kind(StmtKind k) { return k == StmtKind::While; }
     ExprPtr condition;
     StmtList body;
-    WhileStmt(ExprPtr c, StmtList b) : Stmt(StmtKind::While), condition(std::move(c)), body(std::move(b)) {}
+    WhileStmt(ExprPtr c, StmtList b)
+        : Stmt(StmtKind::While), condition(std::move(c)), body(std::move(b)) {}
 };
 struct ForStmt : Stmt {
     static constexpr bool is_kind(StmtKind k) { return k == StmtKind::For; }
@@ -203,7 +244,11 @@ struct ForStmt : Stmt {
     ExprPtr iter;
     StmtList body;
     ForStmt(std::string v, Symbol s, ExprPtr i, StmtList b)
-        : Stmt(StmtKind::For), var(std::move(v)), var_symbol(s), iter(std::move(i)), body(std::move(b)) {}
+        : Stmt(StmtKind::For),
+          var(std::move(v)),
+          var_symbol(s),
+          iter(std::move(i)),
+          body(std::move(b)) {}
 };
 struct MatchArm {
     Pattern pattern;
@@ -213,7 +258,8 @@ struct MatchStmt : Stmt {
     static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Match; }
     ExprPtr expr;
     std::vector<MatchArm> arms;
-    MatchStmt(ExprPtr e, std::vector<MatchArm> a) : Stmt(StmtKind::Match), expr(std::move(e)), arms(std::move(a)) {}
+    MatchStmt(ExprPtr e, std::vector<MatchArm> a)
+        : Stmt(StmtKind::Match), expr(std::move(e)), arms(std::move(a)) {}
 };
 struct TryStmt : Stmt {
     static constexpr bool is_kind(StmtKind k) { return k == StmtKind::Try; }
@@ -222,7 +268,10 @@ struct TryStmt : Stmt {
     Symbol catch_symbol;
     StmtList catch_body;
     TryStmt(StmtList b, std::string v, Symbol s, StmtList c)
-        : Stmt(StmtKind::Try), body(std::move(b)), catch_var(std::move(v)), catch_symbol(s),
+        : Stmt(StmtKind::Try),
+          body(std::move(b)),
+          catch_var(std::move(v)),
+          catch_symbol(s),
           catch_body(std::move(c)) {}
 };
 struct ReturnStmt : Stmt {

@@ -15,7 +15,10 @@ namespace tarnel {
 template <typename OnExpr, typename OnStmt>
 void for_each_child(const Expr& node, OnExpr&& on_expr, OnStmt&&) {
     switch (node.kind) {
-        case ExprKind::Number: case ExprKind::Float: case ExprKind::String: case ExprKind::Boolean:
+        case ExprKind::Number:
+        case ExprKind::Float:
+        case ExprKind::String:
+        case ExprKind::Boolean:
         case ExprKind::Identifier:
             return;
         case ExprKind::BinaryOp: {
@@ -28,13 +31,16 @@ void for_each_child(const Expr& node, OnExpr&& on_expr, OnStmt&&) {
             on_expr(*node_cast<UnaryOpExpr>(node).operand);
             return;
         case ExprKind::Call:
-            for (const ExprPtr& arg : node_cast<CallExpr>(node).args) on_expr(*arg);
+            for (const ExprPtr& arg : node_cast<CallExpr>(node).args)
+                on_expr(*arg);
             return;
         case ExprKind::Array:
-            for (const ExprPtr& item : node_cast<ArrayExpr>(node).items) on_expr(*item);
+            for (const ExprPtr& item : node_cast<ArrayExpr>(node).items)
+                on_expr(*item);
             return;
         case ExprKind::Dict:
-            for (const auto& pair : node_cast<DictExpr>(node).pairs) on_expr(*pair.second);
+            for (const auto& pair : node_cast<DictExpr>(node).pairs)
+                on_expr(*pair.second);
             return;
         case ExprKind::Index: {
             const auto& index = node_cast<IndexExpr>(node);
@@ -54,10 +60,12 @@ void for_each_child(const Expr& node, OnExpr&& on_expr, OnStmt&&) {
 template <typename OnExpr, typename OnStmt>
 void for_each_child(const Stmt& node, OnExpr&& on_expr, OnStmt&& on_stmt) {
     auto block = [&](const StmtList& statements) {
-        for (const StmtPtr& statement : statements) on_stmt(*statement);
+        for (const StmtPtr& statement : statements)
+            on_stmt(*statement);
     };
     switch (node.kind) {
-        case StmtKind::Let: case StmtKind::Assign:
+        case StmtKind::Let:
+        case StmtKind::Assign:
             on_expr(*node_cast<AssignStmt>(node).value);
             return;
         case StmtKind::CompoundAssign:
@@ -108,7 +116,10 @@ void for_each_child(const Stmt& node, OnExpr&& on_expr, OnStmt&& on_stmt) {
         case StmtKind::Expr:
             on_expr(*node_cast<ExprStmt>(node).expr);
             return;
-        case StmtKind::Break: case StmtKind::Continue: case StmtKind::Global: case StmtKind::Use:
+        case StmtKind::Break:
+        case StmtKind::Continue:
+        case StmtKind::Global:
+        case StmtKind::Use:
             return;
     }
 }

@@ -6,11 +6,11 @@
 #ifdef TARNEL_CHECKS
 #include <cstdio>
 #include <cstdlib>
-#define TARNEL_CHECK(condition)                                                                  \
-    ((condition) ? static_cast<void>(0)                                                          \
-                 : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__,        \
-                                 #condition),                                                    \
-                    std::abort()))
+#define TARNEL_CHECK(condition)                                                                \
+    ((condition)                                                                               \
+         ? static_cast<void>(0)                                                                \
+         : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition), \
+            std::abort()))
 #else
 #define TARNEL_CHECK(condition) static_cast<void>(0)
 #endif

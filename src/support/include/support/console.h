@@ -2,9 +2,9 @@
 //
 // Standard output is written through one buffer that is flushed at each line end, before
 // anything goes to standard error and before input is read, so a combined log keeps the order
-// in which things happened. The diagnostic log line format lives here because the driver, the interpreter and
-// the module loader all write it. Deep recursion in the evaluator needs more native stack than
-// the main thread has, so work can be run on a thread with a large stack.
+// in which things happened. The diagnostic log line format lives here because the driver, the
+// interpreter and the module loader all write it. Deep recursion in the evaluator needs more native
+// stack than the main thread has, so work can be run on a thread with a large stack.
 #pragma once
 
 #include <functional>

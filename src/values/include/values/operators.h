@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "values/value.h"
 #include "lexer/operators.h"
+#include "values/value.h"
 
 namespace tarnel {
 
@@ -15,17 +15,22 @@ namespace tarnel {
 constexpr double kFloatTolerance = 2.220446049250313e-16;
 
 // Integer and float operators, inline for the evaluator's fast paths. Integer arithmetic wraps.
-inline int64_t wrap(uint64_t bits) { return static_cast<int64_t>(bits); }
+inline int64_t wrap(uint64_t bits) {
+    return static_cast<int64_t>(bits);
+}
 
 inline Value number_operator(int64_t a, BinaryOperator op, int64_t b) {
     auto ua = static_cast<uint64_t>(a);
     auto ub = static_cast<uint64_t>(b);
     switch (op) {
-        case BinaryOperator::Plus: return Value::number(wrap(ua + ub));
-        case BinaryOperator::Minus: return Value::number(wrap(ua - ub));
-        case BinaryOperator::Star: return Value::number(wrap(ua * ub));
+        case BinaryOperator::Plus:
+            return Value::number(wrap(ua + ub));
+        case BinaryOperator::Minus:
+            return Value::number(wrap(ua - ub));
+        case BinaryOperator::Star:
+            return Value::number(wrap(ua * ub));
         case BinaryOperator::Slash:
-            if (b == 0) return Value::number(0);  // the caller reports the division
+            if (b == 0) return Value::number(0);              // the caller reports the division
             if (b == -1) return Value::number(wrap(0 - ua));  // INT64_MIN / -1 wraps
             return Value::number(a / b);
         case BinaryOperator::Percent:
@@ -44,24 +49,37 @@ inline Value number_operator(int64_t a, BinaryOperator op, int64_t b) {
             }
             return Value::number(wrap(result));
         }
-        case BinaryOperator::Equal: return Value::boolean(a == b);
-        case BinaryOperator::NotEqual: return Value::boolean(a != b);
-        case BinaryOperator::Less: return Value::boolean(a < b);
-        case BinaryOperator::Greater: return Value::boolean(a > b);
-        case BinaryOperator::LessEqual: return Value::boolean(a <= b);
-        case BinaryOperator::GreaterEqual: return Value::boolean(a >= b);
-        default: return Value();
+        case BinaryOperator::Equal:
+            return Value::boolean(a == b);
+        case BinaryOperator::NotEqual:
+            return Value::boolean(a != b);
+        case BinaryOperator::Less:
+            return Value::boolean(a < b);
+        case BinaryOperator::Greater:
+            return Value::boolean(a > b);
+        case BinaryOperator::LessEqual:
+            return Value::boolean(a <= b);
+        case BinaryOperator::GreaterEqual:
+            return Value::boolean(a >= b);
+        default:
+            return Value();
     }
 }
 
 inline Value float_operator(double a, BinaryOperator op, double b) {
     switch (op) {
-        case BinaryOperator::Plus: return Value::real(a + b);
-        case BinaryOperator::Minus: return Value::real(a - b);
-        case BinaryOperator::Star: return Value::real(a * b);
-        case BinaryOperator::Slash: return Value::real(a / b);
-        case BinaryOperator::Percent: return Value::real(std::fmod(a, b));
-        case BinaryOperator::Power: return Value::real(std::pow(a, b));
+        case BinaryOperator::Plus:
+            return Value::real(a + b);
+        case BinaryOperator::Minus:
+            return Value::real(a - b);
+        case BinaryOperator::Star:
+            return Value::real(a * b);
+        case BinaryOperator::Slash:
+            return Value::real(a / b);
+        case BinaryOperator::Percent:
+            return Value::real(std::fmod(a, b));
+        case BinaryOperator::Power:
+            return Value::real(std::pow(a, b));
         case BinaryOperator::Equal: {
             double difference = std::fabs(a - b);
             return Value::boolean(difference < kFloatTolerance);  // false for NaN
@@ -70,11 +88,16 @@ inline Value float_operator(double a, BinaryOperator op, double b) {
             double difference = std::fabs(a - b);
             return Value::boolean(difference >= kFloatTolerance);  // false for NaN
         }
-        case BinaryOperator::Less: return Value::boolean(a < b);
-        case BinaryOperator::Greater: return Value::boolean(a > b);
-        case BinaryOperator::LessEqual: return Value::boolean(a <= b);
-        case BinaryOperator::GreaterEqual: return Value::boolean(a >= b);
-        default: return Value();
+        case BinaryOperator::Less:
+            return Value::boolean(a < b);
+        case BinaryOperator::Greater:
+            return Value::boolean(a > b);
+        case BinaryOperator::LessEqual:
+            return Value::boolean(a <= b);
+        case BinaryOperator::GreaterEqual:
+            return Value::boolean(a >= b);
+        default:
+            return Value();
     }
 }
 

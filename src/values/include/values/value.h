@@ -24,8 +24,20 @@
 namespace tarnel {
 
 enum class ValueKind : uint8_t {
-    Number, Float, String, Boolean, Array, Dict, Function, BuiltinFunction, Rect, Color, Circle,
-    Triangle, Null, Error,
+    Number,
+    Float,
+    String,
+    Boolean,
+    Array,
+    Dict,
+    Function,
+    BuiltinFunction,
+    Rect,
+    Color,
+    Circle,
+    Triangle,
+    Null,
+    Error,
 };
 
 struct RectShape {
@@ -48,7 +60,7 @@ class Value;
 // What a function value holds: the function's code, opaque to values (the interpreter defines
 // it). Through it the debug form reaches the parameter names and the body.
 class FunctionCode {
-public:
+  public:
     virtual ~FunctionCode() = default;
     virtual const std::vector<std::string>& params() const = 0;
     // The debug text of the body's statements: [stmt, stmt].
@@ -105,7 +117,7 @@ class Value {
         detail::Payload* object;
     };
 
-public:
+  public:
     Value() noexcept : kind_(ValueKind::Null) { bits_.number = 0; }
     ~Value() { release(); }
     Value(const Value& other) noexcept : kind_(other.kind_), bits_(other.bits_) { retain(); }
@@ -133,9 +145,21 @@ public:
         std::swap(bits_, other.bits_);
     }
 
-    static Value number(int64_t n) { Value v(ValueKind::Number); v.bits_.number = n; return v; }
-    static Value real(double f) { Value v(ValueKind::Float); v.bits_.real = f; return v; }
-    static Value boolean(bool b) { Value v(ValueKind::Boolean); v.bits_.boolean = b; return v; }
+    static Value number(int64_t n) {
+        Value v(ValueKind::Number);
+        v.bits_.number = n;
+        return v;
+    }
+    static Value real(double f) {
+        Value v(ValueKind::Float);
+        v.bits_.real = f;
+        return v;
+    }
+    static Value boolean(bool b) {
+        Value v(ValueKind::Boolean);
+        v.bits_.boolean = b;
+        return v;
+    }
     static Value null() { return Value(); }
     static Value string(std::string text);
     static Value error(std::string message);
@@ -144,7 +168,11 @@ public:
     static Value dict(DictMap map);
     static Value function(std::shared_ptr<const FunctionCode> code);
     static Value rect(RectShape r);
-    static Value color(ColorRgb c) { Value v(ValueKind::Color); v.bits_.color = c; return v; }
+    static Value color(ColorRgb c) {
+        Value v(ValueKind::Color);
+        v.bits_.color = c;
+        return v;
+    }
     static Value circle(CircleShape c);
     static Value triangle(TriangleShape t);
 
@@ -186,7 +214,7 @@ public:
     // True when this Value is the only holder of its payload (writes need no copy).
     bool is_unshared() const { return !has_payload() || bits_.object->refs == 1; }
 
-private:
+  private:
     explicit Value(ValueKind k) : kind_(k) { bits_.number = 0; }
 
     static constexpr uint32_t kInlineKinds =
@@ -198,7 +226,8 @@ private:
         if (has_payload()) ++bits_.object->refs;
     }
     void release() {
-        if (has_payload() && --bits_.object->refs == 0) [[unlikely]] destroy();
+        if (has_payload() && --bits_.object->refs == 0) [[unlikely]]
+            destroy();
     }
     void destroy();  // frees the payload; out of line, it is the cold path
     bool is_container() const { return kind_ == ValueKind::Array || kind_ == ValueKind::Dict; }
@@ -207,7 +236,9 @@ private:
     void release_into(detail::ContainerPayload*& dead) noexcept;
     static void free_containers(detail::ContainerPayload* dead) noexcept;
     void separate();  // gives this Value its own copy of a shared payload
-    detail::TextPayload* text_payload() const { return static_cast<detail::TextPayload*>(bits_.object); }
+    detail::TextPayload* text_payload() const {
+        return static_cast<detail::TextPayload*>(bits_.object);
+    }
     const Bits& checked([[maybe_unused]] ValueKind expected) const {
         TARNEL_CHECK(kind_ == expected);
         return bits_;
@@ -215,7 +246,9 @@ private:
     const std::string& text_of(ValueKind expected) const {
         return static_cast<detail::TextPayload*>(checked(expected).object)->text;
     }
-    const int32_t* shape_fields() const { return static_cast<detail::ShapePayload*>(bits_.object)->f; }
+    const int32_t* shape_fields() const {
+        return static_cast<detail::ShapePayload*>(bits_.object)->f;
+    }
 
     ValueKind kind_;
     Bits bits_;

@@ -17,6 +17,7 @@
 // table, the handler declarations and the list of names (shell completion, the checker, the
 // editor files) are made. P(name, minimum) is a plain builtin, W(name, minimum) one that works
 // on the interpreter's window.
+// clang-format off
 #define TARNEL_BUILTINS(P, W)                                                                    \
     P(print, 0) P(input, 1) P(typeof, 1) P(is_number, 0) P(is_string, 0) P(is_array, 0)         \
     P(is_dict, 0) P(len, 1) P(concat, 0)                                                        \
@@ -27,6 +28,7 @@
     P(rect, 4) P(color, 3) P(circle, 3) P(triangle, 6)                                          \
     W(window, 2) W(clear, 0) W(present, 0) W(is_open, 0) W(window_width, 0)                     \
     W(window_height, 0) W(draw, 2) W(fill, 2)
+// clang-format on
 
 namespace tarnel {
 

@@ -19,6 +19,7 @@
 // The sixteen functions of the "sdl2." module, in the order of its export table: the one list
 // from which the dispatcher's names and the list of names (shell completion, the checker, the
 // editor files) are made. X(Enumerator, short_name, fewest arguments with a meaning).
+// clang-format off
 #define TARNEL_GRAPHICS_FUNCTIONS(X)                                                             \
     X(Init, init, 0) X(CreateWindow, create_window, 3) X(DestroyWindow, destroy_window, 0)       \
     X(SetWindowTitle, set_window_title, 2) X(ClearScreen, clear_screen, 0)                      \
@@ -27,11 +28,12 @@
     X(FillRect, fill_rect, 4) X(DrawCircle, draw_circle, 3) X(FillCircle, fill_circle, 3)       \
     X(GetWindowWidth, get_window_width, 0) X(GetWindowHeight, get_window_height, 0)             \
     X(IsWindowOpen, is_window_open, 0)
+// clang-format on
 
 namespace tarnel {
 
 class GraphicsState {
-public:
+  public:
     GraphicsState();
     ~GraphicsState();
     GraphicsState(const GraphicsState&) = delete;
@@ -61,7 +63,7 @@ public:
 
     struct Impl;  // SDL handles; defined in the graphics library only
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };
 
