@@ -1,4 +1,5 @@
--- Float arithmetic: escape-time test over a grid; prints the number of points inside the set.
+-- Float arithmetic: escape-time test over a grid, `and` in the loop condition; prints the number
+-- of points inside the set.
 local function main()
   local size = 400
   local max_iter = 50
@@ -13,18 +14,13 @@ local function main()
       local zr = 0.0
       local zi = 0.0
       local k = 0
-      local escaped = false
-      while k < max_iter do
+      while k < max_iter and zr * zr + zi * zi <= 4.0 do
         local tr = zr * zr - zi * zi + cr
         zi = 2.0 * zr * zi + ci
         zr = tr
-        if zr * zr + zi * zi > 4.0 then
-          escaped = true
-          break
-        end
         k = k + 1
       end
-      if not escaped then
+      if zr * zr + zi * zi <= 4.0 then
         inside = inside + 1
       end
       fx = fx + 1.0

@@ -1,4 +1,5 @@
-# Float arithmetic: escape-time test over a grid; prints the number of points inside the set.
+# Float arithmetic: escape-time test over a grid, `and` in the loop condition; prints the number
+# of points inside the set.
 def main():
     size = 400
     max_iter = 50
@@ -13,16 +14,12 @@ def main():
             zr = 0.0
             zi = 0.0
             k = 0
-            escaped = False
-            while k < max_iter:
+            while k < max_iter and zr * zr + zi * zi <= 4.0:
                 tr = zr * zr - zi * zi + cr
                 zi = 2.0 * zr * zi + ci
                 zr = tr
-                if zr * zr + zi * zi > 4.0:
-                    escaped = True
-                    break
                 k = k + 1
-            if not escaped:
+            if zr * zr + zi * zi <= 4.0:
                 inside = inside + 1
             fx = fx + 1.0
         fy = fy + 1.0

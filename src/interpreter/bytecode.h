@@ -49,6 +49,8 @@
     X(TraceCall)        /* -D: "Calling function" for call c (before its arguments) */           \
     X(CallTraced)       /* -D: a call with every trace line */                                   \
     X(AppendChain)      /* R[a] = R[a] + R[a + 1] + ... + R[a + c] */                            \
+    X(UpdateVar)        /* variable S[a] = S[a] op O[b], op = c: in place when the frame owns it */ \
+    X(AppendVar)        /* variable S[a] = S[a] + R[b] + ... + R[b + c - 1], in place likewise */\
     X(LendForUpdate)    /* if variable S[a] shares R[b]'s payload, empty it (in-place update) */ \
     X(Return)           /* return O[b] from the function */                                      \
     X(ReturnEnd)        /* the end of a body: the pending return value, or Null */               \

@@ -35,6 +35,8 @@ std::vector<const Expr*> append_chain(const Expr& value, Symbol symbol) {
 }
 
 // The highest symbol the code names: in a symbol field, in a variable operand or as a callee.
+// Fields that are not operands hold small numbers (registers, targets, counts), which never
+// carry the variable operand kind.
 Symbol highest_symbol(const Code& code) {
     Symbol highest = 0;
     auto note_operand = [&](uint32_t o) {
@@ -42,34 +44,21 @@ Symbol highest_symbol(const Code& code) {
     };
     for (const Instr& instr : code.instrs) {
         switch (instr.op) {
-            case Op::SetVar:
-            case Op::Def:
-            case Op::Global:
-            case Op::TryCheck:
-            case Op::LendForUpdate:
+            case Op::SetVar: case Op::Def: case Op::Global: case Op::TryCheck:
+            case Op::LendForUpdate: case Op::UpdateVar: case Op::AppendVar:
                 highest = std::max(highest, instr.a);
                 break;
-            case Op::ForRangePrep:
-            case Op::ForRangeNext:
-            case Op::ForArrayPrep:
+            case Op::ForRangePrep: case Op::ForRangeNext: case Op::ForArrayPrep:
             case Op::ForArrayNext:
                 highest = std::max(highest, instr.b);
-                continue;  // no operands
+                break;
             default:
                 break;
         }
-        if (instr.op != Op::Def && instr.op != Op::Use && instr.op != Op::NewArray &&
-            instr.op != Op::NewDict && instr.op != Op::GetField && instr.op != Op::TryCheck &&
-            instr.op != Op::LoopSignal && instr.op != Op::AppendChain &&
-            instr.op != Op::LendForUpdate) {
-            note_operand(instr.b);
-            note_operand(instr.c);
-        } else if (instr.op == Op::GetField) {
-            note_operand(instr.b);
-        }
+        note_operand(instr.b);
+        note_operand(instr.c);
     }
-    for (const CompiledCall& call : code.calls)
-        highest = std::max(highest, call.call->symbol);
+    for (const CompiledCall& call : code.calls) highest = std::max(highest, call.call->symbol);
     return highest;
 }
 
@@ -240,9 +229,31 @@ void Compiler::assign(const AssignStmt& node) {
             return;
         }
     }
+    // name = name op value: one instruction that updates the variable where it lies, when
+    // evaluating the value cannot change the variable first.
+    if (value.kind == ExprKind::BinaryOp) {
+        const auto& binary = node_cast<BinaryOpExpr>(value);
+        if (binary.left->kind == ExprKind::Identifier &&
+            node_cast<IdentifierExpr>(*binary.left).symbol == node.symbol &&
+            !may_run_code(*binary.right)) {
+            const uint32_t operand = expression(*binary.right);
+            emit(Op::UpdateVar, node.symbol, operand, static_cast<uint32_t>(binary.op));
+            return;
+        }
+    }
     const std::vector<const Expr*> chain = append_chain(value, node.symbol);
     if (!chain.empty()) {
         const uint32_t base = next_register();
+        const bool calls = std::any_of(chain.begin() + 1, chain.end(),
+                                       [](const Expr* e) { return may_run_code(*e); });
+        if (!calls) {  // name = name + a + b ...: added to the variable where it lies
+            for (size_t i = 1; i < chain.size(); ++i) {
+                expression_into(*chain[i], base + static_cast<uint32_t>(i - 1));
+            }
+            emit(Op::AppendVar, node.symbol, base, static_cast<uint32_t>(chain.size() - 1));
+            return;
+        }
+        // The operands may change the variable: its value is read first, then lent.
         for (size_t i = 0; i < chain.size(); ++i)
             expression_into(*chain[i], base + static_cast<uint32_t>(i));
         emit(Op::LendForUpdate, node.symbol, base);
@@ -255,6 +266,11 @@ void Compiler::assign(const AssignStmt& node) {
 
 // name op= value reads the variable before it evaluates the value.
 void Compiler::compound_assign(const CompoundAssignStmt& node) {
+    if (!may_run_code(*node.value)) {  // nothing can change the variable meanwhile
+        const uint32_t operand = expression(*node.value);
+        emit(Op::UpdateVar, node.symbol, operand, static_cast<uint32_t>(node.op));
+        return;
+    }
     const Op op = node.op == BinaryOperator::Plus    ? Op::Add
                   : node.op == BinaryOperator::Minus ? Op::Sub
                   : node.op == BinaryOperator::Star  ? Op::Mul

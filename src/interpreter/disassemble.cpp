@@ -101,6 +101,14 @@ std::string disassemble(const Code& code, const NameTable& names) {
                 args = reg(i.a) + " <- " + code.calls[i.c].call->name + "/" +
                        std::to_string(code.calls[i.c].argc);
                 break;
+            case Op::UpdateVar:
+                args = names.text(i.a) + " " +
+                       std::string(token_kind_name(token_of(static_cast<BinaryOperator>(i.c)))) +
+                       "= " + opnd(i.b);
+                break;
+            case Op::AppendVar:
+                args = names.text(i.a) + " += " + reg(i.b) + " x" + std::to_string(i.c);
+                break;
             case Op::AppendChain:
                 args = reg(i.a) + " +" + std::to_string(i.c);
                 break;

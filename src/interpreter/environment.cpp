@@ -46,12 +46,6 @@ void Environment::declare_global(Symbol symbol) {
     declared_global_[symbol] = 1;
 }
 
-Value* Environment::shared_assignment_slot(Symbol symbol) {
-    ensure_symbol(symbol);
-    const uint32_t writes_to = depth_ == 0 || declared_global_[symbol] ? 0 : depth_;
-    return owner_[symbol] == writes_to ? &cells_[symbol] : nullptr;
-}
-
 std::vector<std::pair<std::string, Value>> Environment::global_entries() const {
     std::vector<std::pair<std::string, Value>> entries;
     for (size_t symbol = 0; symbol < cells_.size(); ++symbol) {

@@ -55,8 +55,14 @@ class Environment {
     void set_global(Symbol symbol, Value value);
     // The slot that both a read of `symbol` and an assignment to it would use, or null when
     // they differ (the read would come from a caller's scope or a local shadowing the global
-    // written). Lets an assignment release its own share before an in-place update.
-    Value* shared_assignment_slot(Symbol symbol);
+    // written). An update through it is the same as reading, computing and assigning.
+    Value* shared_assignment_slot(Symbol symbol) {
+        ensure_symbol(symbol);
+        const uint32_t writes_to = depth_ == 0 || declared_global_[symbol] ? 0 : depth_;
+        if (owner_[symbol] != writes_to) return nullptr;
+        if (writes_to == 0) has_global_[symbol] = 1;  // it is about to be written
+        return &cells_[symbol];
+    }
 
     // A scope for a call: push_scope gives the mark that its pop_scope takes back.
     uint32_t push_scope() {

@@ -190,6 +190,39 @@ bool traced_call(Interpreter& interp, const CompiledCall& call, Value* args, Val
     return false;
 }
 
+// left = left op right, where `left` is the variable's own cell (nothing else holds it).
+inline void update_in_place(Interpreter& interp, Value& left, BinaryOperator op, const Value& right) {
+    if (left.kind() == right.kind()) {
+        if (left.is(ValueKind::Number)) {
+            if ((op == BinaryOperator::Slash || op == BinaryOperator::Percent) &&
+                right.as_number() == 0) [[unlikely]] {
+                interp.report("Error: division by zero\n");
+            }
+            left = number_operator(left.as_number(), op, right.as_number());
+            return;
+        }
+        if (left.is(ValueKind::Float)) {
+            left = float_operator(left.as_float(), op, right.as_float());
+            return;
+        }
+        if (left.is(ValueKind::String) && op == BinaryOperator::Plus) {
+            left.mutable_string() += right.as_string();  // strong guarantee: kept whole on failure
+            return;
+        }
+    }
+    // `right` may be the variable itself (x = x op x): then the left operand is a copy.
+    left = operate(interp, &right == &left ? Value(left) : std::move(left), op, right);
+}
+
+// name = name op value, or name + values..., when the read would see another binding than
+// the write makes (a caller's local, or a global behind a local): read, compute, then bind.
+void update_elsewhere(Interpreter& interp, Symbol symbol, BinaryOperator op, const Value* values,
+                      uint32_t count) {
+    Value result = interp.env.get_variable(symbol);
+    for (uint32_t i = 0; i < count; ++i) result = operate(interp, std::move(result), op, values[i]);
+    interp.env.set_variable(symbol, std::move(result));
+}
+
 // Takes a pending Error return for a try: its message, or nothing (the return stays pending).
 std::optional<std::string> caught_error(ControlSignals& signals) {
     if (!signals.has_return || !signals.return_value.is(ValueKind::Error)) return std::nullopt;
@@ -545,6 +578,29 @@ op_AppendChain : {
     }
     for (uint32_t i = 1; i <= pc->c; ++i)
         R(pc->a + i) = Value();
+    NEXT();
+}
+
+op_UpdateVar : {
+    if (Value* slot = env_.shared_assignment_slot(pc->a)) [[likely]] {
+        update_in_place(interp_, *slot, static_cast<BinaryOperator>(pc->c), O(pc->b));
+    } else {
+        update_elsewhere(interp_, pc->a, static_cast<BinaryOperator>(pc->c), &O(pc->b), 1);
+    }
+    NEXT();
+}
+
+op_AppendVar : {
+    // The operands were evaluated first; nothing runs between the additions, so they may go
+    // straight into the variable.
+    if (Value* slot = env_.shared_assignment_slot(pc->a)) [[likely]] {
+        for (uint32_t i = 0; i < pc->c; ++i) {
+            update_in_place(interp_, *slot, BinaryOperator::Plus, R(pc->b + i));
+        }
+    } else {
+        update_elsewhere(interp_, pc->a, BinaryOperator::Plus, &R(pc->b), pc->c);
+    }
+    for (uint32_t i = 0; i < pc->c; ++i) R(pc->b + i) = Value();
     NEXT();
 }
 
