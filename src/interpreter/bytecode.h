@@ -25,7 +25,8 @@
 #include "values/value.h"
 
 // Every instruction, with its operands a, b, c: R = a register, O = any operand, S = a symbol,
-// K = a constant index, P = an instruction index (jump target), N = a count.
+// K = a constant index, P = a jump target (stored relative to the instruction: pc + P[x]),
+// N = a count.
 // clang-format off
 #define TARNEL_OPCODES(X)                                                                        \
     X(Copy)             /* R[a] = O[b] (a copy; a register operand is taken) */                  \

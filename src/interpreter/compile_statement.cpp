@@ -147,7 +147,7 @@ Code Compiler::finish(Op last) {
     for (const Fixup& fixup : fixups_) {
         Instr& instr = code_.instrs[fixup.pc];
         uint32_t& field = fixup.field == 'a' ? instr.a : fixup.field == 'b' ? instr.b : instr.c;
-        field = labels_[fixup.label];
+        field = labels_[fixup.label] - fixup.pc;  // relative: two's complement when backwards
     }
     for (uint32_t& handler : code_.boundary) {
         if (handler != kNoBoundary) handler = labels_[handler];

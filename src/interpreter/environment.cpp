@@ -8,10 +8,15 @@ Environment::Environment(const NameTable& names) : names_(names) {
     grow(static_cast<Symbol>(names_.size()));
 }
 
-Environment::~Environment() = default;
+Environment::~Environment() { release_saved(); }
+
+void Environment::release_saved() {
+    for (Saved& record : saved_) Value::attach(record.value);  // drops the record's share
+    saved_.clear();
+}
 
 void Environment::clear() {
-    saved_.clear();
+    release_saved();
     depth_ = 0;
     const size_t size = cells_.size();
     cells_.clear();
@@ -37,7 +42,9 @@ void Environment::set_global(Symbol symbol, Value value) {
     if (owner_[symbol] == 0) {
         cells_[symbol] = std::move(value);
     } else {
-        saved_[global_home_[symbol]].value = std::move(value);  // shadowed by a local
+        Saved& home = saved_[global_home_[symbol]];  // shadowed by a local
+        Value::attach(home.value);                   // drops the old global's share
+        home.value = value.detach();
     }
 }
 
@@ -50,9 +57,9 @@ std::vector<std::pair<std::string, Value>> Environment::global_entries() const {
     std::vector<std::pair<std::string, Value>> entries;
     for (size_t symbol = 0; symbol < cells_.size(); ++symbol) {
         if (!has_global_[symbol]) continue;
-        const Value& value =
-            owner_[symbol] == 0 ? cells_[symbol] : saved_[global_home_[symbol]].value;
-        entries.emplace_back(names_.text(static_cast<Symbol>(symbol)), value);
+        entries.emplace_back(names_.text(static_cast<Symbol>(symbol)),
+                             owner_[symbol] == 0 ? cells_[symbol]
+                                                 : Value::copy_of(saved_[global_home_[symbol]].value));
     }
     return entries;
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,11 +76,11 @@ class Environment {
         for (Saved* record = saved_.data() + saved_.size(); record != first;) {
             --record;
             const Symbol symbol = record->symbol;
-            cells_[symbol] = std::move(record->value);
+            cells_[symbol] = Value::attach(record->value);
             owner_[symbol] = record->owner;
             if (record->owner == 0) global_home_[symbol] = kNowhere;
         }
-        saved_.resize(mark);  // only moved-from (Null) values are left to destroy
+        saved_.resize(mark);  // records are plain memory: nothing left to destroy
         --depth_;
     }
     size_t scope_depth() const { return depth_; }
@@ -92,9 +93,10 @@ class Environment {
 
   private:
     static constexpr uint32_t kNowhere = UINT32_MAX;
-    // What a scope's new binding replaced in the cell.
+    // What a scope's new binding replaced in the cell. Plain memory: the record holds the
+    // value's share, given back when the scope ends.
     struct Saved {
-        Value value;
+        Value::Raw value;
         Symbol symbol;
         uint32_t owner;
     };
@@ -102,12 +104,13 @@ class Environment {
         if (symbol >= cells_.size()) grow(symbol);
     }
     void grow(Symbol symbol);
+    void release_saved();
     // A new binding in the running scope: the cell's value and owner go on the save stack.
     [[gnu::always_inline]] void bind_new(Symbol symbol, Value&& value) {
         const uint32_t owner = owner_[symbol];
         if (owner == 0) global_home_[symbol] = static_cast<uint32_t>(saved_.size());
-        saved_.push_back({std::move(cells_[symbol]), symbol, owner});
-        cells_[symbol] = std::move(value);
+        saved_.push_back({cells_[symbol].detach(), symbol, owner});
+        new (&cells_[symbol]) Value(std::move(value));  // the cell was left Null by detach
         owner_[symbol] = depth_;
     }
 

@@ -274,16 +274,19 @@ class Engine {
         }
         interp_.abandon(Abandonment::OutOfMemory);
     }
+    // Registers [from, to) are within the register stack.
     void clear_registers(size_t from, size_t to) {
-        for (size_t i = from; i < to && i < state_.registers.size(); ++i)
-            state_.registers[i] = Value();
+        for (Value *r = state_.registers.data() + from, *end = state_.registers.data() + to; r != end;
+             ++r) {
+            r->reset();
+        }
     }
     // Ends the frames pushed since `stop_depth`, restoring every binding they made.
     void unwind(size_t stop_depth) {
         while (state_.frames.size() > stop_depth) {
             const Frame& frame = state_.frames.back();
             env_.pop_scope(frame.scope);
-            clear_registers(frame.base, frame.base + frame.code->registers);
+            clear_registers(frame.base, frame.top);
             state_.frames.pop_back();
         }
     }
@@ -312,9 +315,14 @@ void Engine::loop(const Code* code, const Unit* unit, uint32_t base, const Instr
     // Objects the handlers share. Locals with destructors must not live in a handler across its
     // dispatch (a computed goto leaves their scope without destroying them), so handlers keep
     // such values here or in helper functions.
-    Value callee;                            // the function a call is entering
+    Value callee;                            // a function found other than in its cell
+    const Value* entered = nullptr;          // the function a call is entering
     const CompiledCall* entering = nullptr;  // and its call
-    Value result;                            // a returning function's result
+    // The code the run started in, which the frames below the first one return to.
+    const Code* const entry_code = code;
+    const Unit* const entry_unit = unit;
+    const uint32_t entry_base = base;
+    const size_t entry_depth = state_.frames.size();
     const void* const* table = signals.any() ? kPending : kHandlers;
     const Instr* instrs;
     const uint32_t* boundary;
@@ -337,10 +345,11 @@ void Engine::loop(const Code* code, const Unit* unit, uint32_t base, const Instr
         ++pc;       \
         DISPATCH(); \
     } while (0)
-#define JUMP(target)            \
-    do {                        \
-        pc = instrs + (target); \
-        DISPATCH();             \
+// Jump targets are stored relative to the jumping instruction.
+#define JUMP(target)                                          \
+    do {                                                      \
+        pc += static_cast<int32_t>(target);                   \
+        DISPATCH();                                           \
     } while (0)
 #define O(x) (bases[(x) >> kOperandShift][(x)&kOperandIndex])
 #define R(x) (regs[(x)])
@@ -515,37 +524,52 @@ op_CallBuiltin:
 
 op_Call:
     entering = &code->calls[pc->c];
+    if (entering->route == CallRoute::Plain) {
+        const Value& target = env_.cells()[entering->call->symbol];
+        if (target.is(ValueKind::Function)) [[likely]] {
+            entered = &target;
+            goto enter_function;
+        }
+        R(pc->a) = module_call_at(interp_, *entering, regs + pc->a, target);
+        NEXT();
+    }
     if (entering->route == CallRoute::Graphics || entering->route == CallRoute::Http) {
         if (routed_call(interp_, *entering, regs + pc->a, R(pc->a))) NEXT();
     }
-    callee = entering->route == CallRoute::Plain ? env_.cells()[entering->call->symbol]
-                                                 : interp_.get_variable(entering->call->name);
-    if (callee.is(ValueKind::Function)) goto enter_function;
+    callee = interp_.get_variable(entering->call->name);
+    if (callee.is(ValueKind::Function)) {
+        entered = &callee;
+        goto enter_function;
+    }
     R(pc->a) = module_call_at(interp_, *entering, regs + pc->a, callee);
     callee = Value();
     NEXT();
 
 enter_function : {
-    // Binds the parameters in a new scope and continues in the callee's code; the caller's
-    // position is kept in the frame.
+    // A new scope and frame, the parameters bound in it, then on in the callee's code. The
+    // frame holds the function first: binding a parameter may rebind the function's own name.
     if (state_.frames.size() >= static_cast<size_t>(interp_.limits.max_call_depth)) [[unlikely]] {
         interp_.abandon(Abandonment::RecursionLimit);
         return;
     }
     if (!interp_.keep_going()) [[unlikely]]
         return;
-    const auto& function = static_cast<const CompiledFunction&>(*callee.as_function());
-    const Code& body = function.code(tracing_);
+    const auto& function = static_cast<const CompiledFunction&>(*entered->as_function());
     const uint32_t argc = entering->argc;
-    env_.reserve_symbol(body.max_symbol);
+    const uint32_t callee_base = base + pc->a;
     const uint32_t scope = env_.push_scope();
+    state_.frames.push_back({nullptr, &function.unit, pc + 1, *entered, callee_base,
+                             callee_base + argc, scope});
+    callee = Value();
+    const Code& body = function.code(tracing_);
+    Frame& frame = state_.frames.back();
+    frame.code = &body;
+    frame.top = std::max(frame.top, callee_base + body.registers);
+    env_.reserve_symbol(body.max_symbol);
     const size_t bound = std::min<size_t>(function.param_slots.size(), argc);
     for (size_t i = 0; i < bound; ++i)
         env_.set_variable(function.param_slots[i], std::move(R(pc->a + i)));
-    const uint32_t callee_base = base + pc->a;
-    state_.frames.push_back({&body, &function.unit, callee_base, scope, code, unit, pc + 1, base,
-                             callee_base, std::move(callee)});
-    reserve_registers(callee_base + std::max(body.registers, argc));
+    reserve_registers(frame.top);
     code = &body;
     unit = &function.unit;
     base = callee_base;
@@ -560,7 +584,10 @@ op_TraceCall:
 
 op_CallTraced:
     entering = &code->calls[pc->c];
-    if (traced_call(interp_, *entering, regs + pc->a, callee)) goto enter_function;
+    if (traced_call(interp_, *entering, regs + pc->a, callee)) {
+        entered = &callee;
+        goto enter_function;
+    }
     R(pc->a) = std::move(callee);
     NEXT();
 
@@ -614,33 +641,46 @@ op_LendForUpdate : {
 }
 
 op_Return:
-op_ReturnEnd : {
-    if (pc->op == Op::Return) {
-        result = TAKE(pc->b);
-        if (signals.has_return) {  // a stale pending return: this one replaces it
-            signals.has_return = false;
-            signals.return_value = Value();
-            UPDATE_MODE();
-        }
-    } else if (signals.has_return) {
-        result = std::move(signals.return_value);
+    // The result goes to the frame's first register, where the caller expects it; the rest of
+    // the frame's registers are cleared.
+    if (signals.has_return) [[unlikely]] {  // a stale pending return: this one replaces it
+        signals.has_return = false;
+        signals.return_value = Value();
+        UPDATE_MODE();
+    }
+    if (pc->b != operand(OperandKind::Register, 0)) regs[0] = TAKE(pc->b);
+    goto leave_frame;
+
+op_ReturnEnd:
+    if (signals.has_return) {
+        regs[0] = std::move(signals.return_value);
         signals.return_value = Value();
         signals.has_return = false;
         UPDATE_MODE();
+    } else {
+        regs[0].reset();
     }
-    Frame& frame = state_.frames.back();
-    env_.pop_scope(frame.scope);
-    clear_registers(frame.base, frame.base + frame.code->registers);
-    const Instr* resume = frame.resume;
-    code = frame.caller_code;
-    unit = frame.caller_unit;
-    base = frame.caller_base;
-    const uint32_t result_register = frame.result;
-    state_.frames.pop_back();
-    state_.registers[result_register] = std::move(result);
-    result = Value();
-    if (resume == nullptr || state_.frames.size() < stop_depth) return;
-    pc = resume;
+
+leave_frame : {
+    {
+        Frame& frame = state_.frames.back();
+        env_.pop_scope(frame.scope);
+        clear_registers(frame.base + 1, std::max(frame.top, frame.base + 1));
+        const Instr* resume = frame.resume;
+        state_.frames.pop_back();
+        if (resume == nullptr || state_.frames.size() < stop_depth) return;
+        pc = resume;
+    }
+    if (state_.frames.size() > entry_depth) {
+        const Frame& caller = state_.frames.back();
+        code = caller.code;
+        unit = caller.unit;
+        base = caller.base;
+    } else {
+        code = entry_code;
+        unit = entry_unit;
+        base = entry_base;
+    }
     RELOAD();
     DISPATCH();
 }
@@ -700,11 +740,11 @@ op_ForRangePrep : {
     const auto high = to_int64(R(pc->a + 1));
     // Bounds that make no range (not numbers, or too long to build) iterate nothing and leave
     // the signals alone: the range would be Null, which no loop iterates.
-    if (!low || !high) JUMP(pc->c + 1);
+    if (!low || !high) JUMP(pc->c + 1u);
     if (*low >= *high) JUMP(pc->c);
     if (static_cast<uint64_t>(*high) - static_cast<uint64_t>(*low) >
         static_cast<uint64_t>(kMaxRangeLength)) {
-        JUMP(pc->c + 1);
+        JUMP(pc->c + 1u);
     }
     if (!interp_.keep_going()) [[unlikely]]
         return;
@@ -725,7 +765,7 @@ op_ForRangeNext : {
 }
 
 op_ForArrayPrep : {
-    if (!R(pc->a).is(ValueKind::Array)) JUMP(pc->c + 1);
+    if (!R(pc->a).is(ValueKind::Array)) JUMP(pc->c + 1u);
     if (R(pc->a).as_array().empty()) JUMP(pc->c);
     if (!interp_.keep_going()) [[unlikely]]
         return;
@@ -786,11 +826,11 @@ void run_code(Interpreter& interp, const Code& code, const Unit& unit) {
 
 Value run_function(Interpreter& interp, const CompiledFunction& function) {
     // A frame as if a call instruction had made it, with nowhere to resume: the loop ends when
-    // the function returns, leaving the result in the register below its frame.
+    // the function returns, leaving the result in the frame's first register.
     Engine engine(interp);
     EngineState& state = interp.engine;
     const size_t depth = state.frames.size();
-    const auto result = static_cast<uint32_t>(state.registers.size());
+    const auto base = static_cast<uint32_t>(state.registers.size());
     if (depth >= static_cast<size_t>(interp.limits.max_call_depth) || !interp.keep_going()) {
         if (!interp.abandoned()) interp.abandon(Abandonment::RecursionLimit);
         return Value();
@@ -798,12 +838,13 @@ Value run_function(Interpreter& interp, const CompiledFunction& function) {
     const Code& body = function.code(extra_debug());
     interp.env.reserve_symbol(body.max_symbol);
     const uint32_t scope = interp.env.push_scope();
-    state.frames.push_back({&body, &function.unit, result + 1, scope, nullptr, nullptr, nullptr, 0,
-                            result, function.unit.function_value(function.definition.id)});
-    engine.reserve_registers(result + 1 + body.registers);
-    engine.run(&body, &function.unit, result + 1, body.instrs.data(), depth);
-    Value value = std::move(state.registers[result]);
-    state.registers.resize(result);
+    state.frames.push_back({&body, &function.unit, nullptr,
+                            function.unit.function_value(function.definition.id), base,
+                            base + std::max(body.registers, 1u), scope});
+    engine.reserve_registers(state.frames.back().top);
+    engine.run(&body, &function.unit, base, body.instrs.data(), depth);
+    Value value = std::move(state.registers[base]);
+    state.registers.resize(base);
     return value;
 }
 

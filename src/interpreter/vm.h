@@ -16,18 +16,17 @@ namespace tarnel {
 class Interpreter;
 
 // A script function's activation.
+// A script function's activation. The caller is the frame below it (or the top-level code the
+// run started with); its result goes to the callee's first register, which is the register of
+// the caller's call instruction.
 struct Frame {
-    const Code* code;  // the function's code
-    const Unit* unit;  // whose side tables its code refers to
-    uint32_t base;     // its first register in the register stack
-    uint32_t scope;    // its scope's mark in the environment
-    // Where the caller goes on.
-    const Code* caller_code;
-    const Unit* caller_unit;
-    const Instr* resume;  // null: the call came from outside the loop (main)
-    uint32_t caller_base;
-    uint32_t result;  // the caller's register for the result (absolute)
-    Value function;   // keeps the running body alive, even if its name is rebound
+    const Code* code;     // the function's code
+    const Unit* unit;     // whose side tables its code refers to
+    const Instr* resume;  // the caller's next instruction; null: called from outside (main)
+    Value function;       // keeps the running body alive, even if its name is rebound
+    uint32_t base;        // its first register in the register stack
+    uint32_t top;         // one past its last register (arguments included)
+    uint32_t scope;       // its scope's mark in the environment
 };
 
 // The engine's stacks; one per interpreter, empty whenever no code runs.

@@ -10,6 +10,7 @@
 // form, type names, truthiness and the numeric conversions that builtins and modules share.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -118,6 +119,30 @@ class Value {
     };
 
   public:
+    // A value's bits without its ownership bookkeeping, for stores that keep values in plain
+    // memory (the variables' save stack). detach() hands this Value's share over and leaves it
+    // Null; attach() takes a share back; copy_of() makes a new holder of the same payload.
+    struct Raw {
+        ValueKind kind;
+        uint64_t bits;
+    };
+    Raw detach() noexcept {
+        Raw raw{kind_, std::bit_cast<uint64_t>(bits_)};
+        kind_ = ValueKind::Null;
+        return raw;
+    }
+    static Value attach(Raw raw) noexcept {
+        Value value;
+        value.kind_ = raw.kind;
+        value.bits_ = std::bit_cast<Bits>(raw.bits);
+        return value;
+    }
+    static Value copy_of(Raw raw) noexcept {
+        Value value = attach(raw);
+        value.retain();
+        return value;
+    }
+
     Value() noexcept : kind_(ValueKind::Null) { bits_.number = 0; }
     ~Value() { release(); }
     Value(const Value& other) noexcept : kind_(other.kind_), bits_(other.bits_) { retain(); }
@@ -213,6 +238,11 @@ class Value {
     }
     // True when this Value is the only holder of its payload (writes need no copy).
     bool is_unshared() const { return !has_payload() || bits_.object->refs == 1; }
+    // Becomes Null, letting go of any payload.
+    void reset() noexcept {
+        release();
+        kind_ = ValueKind::Null;
+    }
 
   private:
     explicit Value(ValueKind k) : kind_(k) { bits_.number = 0; }
