@@ -44,11 +44,18 @@ Symbol highest_symbol(const Code& code) {
     };
     for (const Instr& instr : code.instrs) {
         switch (instr.op) {
-            case Op::SetVar: case Op::Def: case Op::Global: case Op::TryCheck:
-            case Op::LendForUpdate: case Op::UpdateVar: case Op::AppendVar:
+            case Op::SetVar:
+            case Op::Def:
+            case Op::Global:
+            case Op::TryCheck:
+            case Op::LendForUpdate:
+            case Op::UpdateVar:
+            case Op::AppendVar:
                 highest = std::max(highest, instr.a);
                 break;
-            case Op::ForRangePrep: case Op::ForRangeNext: case Op::ForArrayPrep:
+            case Op::ForRangePrep:
+            case Op::ForRangeNext:
+            case Op::ForArrayPrep:
             case Op::ForArrayNext:
                 highest = std::max(highest, instr.b);
                 break;
@@ -58,7 +65,8 @@ Symbol highest_symbol(const Code& code) {
         note_operand(instr.b);
         note_operand(instr.c);
     }
-    for (const CompiledCall& call : code.calls) highest = std::max(highest, call.call->symbol);
+    for (const CompiledCall& call : code.calls)
+        highest = std::max(highest, call.call->symbol);
     return highest;
 }
 

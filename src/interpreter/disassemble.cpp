@@ -36,7 +36,9 @@ std::string disassemble(const Code& code, const NameTable& names) {
     std::string out;
     auto reg = [](uint32_t r) { return "r" + std::to_string(r); };
     size_t here = 0;  // targets are relative to the instruction
-    auto at = [&](uint32_t offset) { return "@" + std::to_string(here + static_cast<int32_t>(offset)); };
+    auto at = [&](uint32_t offset) {
+        return "@" + std::to_string(here + static_cast<int32_t>(offset));
+    };
     for (size_t pc = 0; pc < code.instrs.size(); ++pc) {
         const Instr& i = code.instrs[pc];
         here = pc;

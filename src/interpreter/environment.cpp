@@ -8,10 +8,13 @@ Environment::Environment(const NameTable& names) : names_(names) {
     grow(static_cast<Symbol>(names_.size()));
 }
 
-Environment::~Environment() { release_saved(); }
+Environment::~Environment() {
+    release_saved();
+}
 
 void Environment::release_saved() {
-    for (Saved& record : saved_) Value::attach(record.value);  // drops the record's share
+    for (Saved& record : saved_)
+        Value::attach(record.value);  // drops the record's share
     saved_.clear();
 }
 
@@ -58,8 +61,9 @@ std::vector<std::pair<std::string, Value>> Environment::global_entries() const {
     for (size_t symbol = 0; symbol < cells_.size(); ++symbol) {
         if (!has_global_[symbol]) continue;
         entries.emplace_back(names_.text(static_cast<Symbol>(symbol)),
-                             owner_[symbol] == 0 ? cells_[symbol]
-                                                 : Value::copy_of(saved_[global_home_[symbol]].value));
+                             owner_[symbol] == 0
+                                 ? cells_[symbol]
+                                 : Value::copy_of(saved_[global_home_[symbol]].value));
     }
     return entries;
 }

@@ -191,7 +191,8 @@ bool traced_call(Interpreter& interp, const CompiledCall& call, Value* args, Val
 }
 
 // left = left op right, where `left` is the variable's own cell (nothing else holds it).
-inline void update_in_place(Interpreter& interp, Value& left, BinaryOperator op, const Value& right) {
+inline void update_in_place(Interpreter& interp, Value& left, BinaryOperator op,
+                            const Value& right) {
     if (left.kind() == right.kind()) {
         if (left.is(ValueKind::Number)) {
             if ((op == BinaryOperator::Slash || op == BinaryOperator::Percent) &&
@@ -219,7 +220,8 @@ inline void update_in_place(Interpreter& interp, Value& left, BinaryOperator op,
 void update_elsewhere(Interpreter& interp, Symbol symbol, BinaryOperator op, const Value* values,
                       uint32_t count) {
     Value result = interp.env.get_variable(symbol);
-    for (uint32_t i = 0; i < count; ++i) result = operate(interp, std::move(result), op, values[i]);
+    for (uint32_t i = 0; i < count; ++i)
+        result = operate(interp, std::move(result), op, values[i]);
     interp.env.set_variable(symbol, std::move(result));
 }
 
@@ -276,8 +278,8 @@ class Engine {
     }
     // Registers [from, to) are within the register stack.
     void clear_registers(size_t from, size_t to) {
-        for (Value *r = state_.registers.data() + from, *end = state_.registers.data() + to; r != end;
-             ++r) {
+        for (Value *r = state_.registers.data() + from, *end = state_.registers.data() + to;
+             r != end; ++r) {
             r->reset();
         }
     }
@@ -346,10 +348,10 @@ void Engine::loop(const Code* code, const Unit* unit, uint32_t base, const Instr
         DISPATCH(); \
     } while (0)
 // Jump targets are stored relative to the jumping instruction.
-#define JUMP(target)                                          \
-    do {                                                      \
-        pc += static_cast<int32_t>(target);                   \
-        DISPATCH();                                           \
+#define JUMP(target)                        \
+    do {                                    \
+        pc += static_cast<int32_t>(target); \
+        DISPATCH();                         \
     } while (0)
 #define O(x) (bases[(x) >> kOperandShift][(x)&kOperandIndex])
 #define R(x) (regs[(x)])
@@ -558,8 +560,8 @@ enter_function : {
     const uint32_t argc = entering->argc;
     const uint32_t callee_base = base + pc->a;
     const uint32_t scope = env_.push_scope();
-    state_.frames.push_back({nullptr, &function.unit, pc + 1, *entered, callee_base,
-                             callee_base + argc, scope});
+    state_.frames.push_back(
+        {nullptr, &function.unit, pc + 1, *entered, callee_base, callee_base + argc, scope});
     callee = Value();
     const Code& body = function.code(tracing_);
     Frame& frame = state_.frames.back();
@@ -627,7 +629,8 @@ op_AppendVar : {
     } else {
         update_elsewhere(interp_, pc->a, BinaryOperator::Plus, &R(pc->b), pc->c);
     }
-    for (uint32_t i = 0; i < pc->c; ++i) R(pc->b + i) = Value();
+    for (uint32_t i = 0; i < pc->c; ++i)
+        R(pc->b + i) = Value();
     NEXT();
 }
 
