@@ -37,7 +37,7 @@ TEST(GraphicsDispatch, AnswersExactlyTheSixteenNames) {
     const auto names = graphics_function_names();
     EXPECT_EQ(std::vector<std::string_view>(names.begin(), names.end()), expected);
 
-    GraphicsState state;
+    GraphicsState state{TARNEL_SDL_PLUGIN};
     for (std::string_view name : {"sdl2.nothing", "sdl2.Init", "Sdl2.init", "init", "sdl2.",
                                   "sdl2x.init", "http.init", "sdl2.init_", "sdl2.print"}) {
         EXPECT_FALSE(call(state, name, {})) << name;
@@ -45,7 +45,7 @@ TEST(GraphicsDispatch, AnswersExactlyTheSixteenNames) {
 }
 
 TEST(GraphicsDispatch, WithoutAWindow) {
-    GraphicsState state;
+    GraphicsState state{TARNEL_SDL_PLUGIN};
     EXPECT_EQ(answer(state, "sdl2.init", {num(5)}), "true");
     EXPECT_EQ(answer(state, "sdl2.is_window_open", {}), "false");
     EXPECT_EQ(answer(state, "sdl2.get_window_width", {str("x")}), "null");
@@ -66,7 +66,7 @@ TEST(GraphicsDispatch, WithoutAWindow) {
 }
 
 TEST(GraphicsDispatch, ArgumentErrors) {
-    GraphicsState state;
+    GraphicsState state{TARNEL_SDL_PLUGIN};
     struct Case {
         const char* name;
         std::vector<Value> args;
@@ -122,7 +122,7 @@ TEST(GraphicsDispatch, ArgumentErrors) {
 
 TEST(GraphicsDispatch, NumbersAreConvertedOnTheWayToTheWindow) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    GraphicsState state;
+    GraphicsState state{TARNEL_SDL_PLUGIN};
     EXPECT_EQ(answer(state, "sdl2.create_window", {str("T"), Value::real(64.7), num(48)}), "1");
     ASSERT_TRUE(state.has_window());
     EXPECT_EQ(answer(state, "sdl2.get_window_width", {}), "64");

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "graphics/graphics.h"
-#include "test_events.h"
 
 namespace tarnel {
 namespace {
@@ -26,6 +25,11 @@ constexpr uint32_t kRed = 0xFF0000;
 constexpr uint32_t kGreen = 0x00FF00;
 constexpr uint32_t kBlue = 0x0000FF;
 constexpr uint32_t kWhite = 0xFFFFFF;
+
+// The plugin as built beside the tests (the usual place is beside the program).
+std::unique_ptr<GraphicsState> make_state() {
+    return std::make_unique<GraphicsState>(TARNEL_SDL_PLUGIN);
+}
 
 void use_dummy_video() {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -108,12 +112,12 @@ class GraphicsTest : public ::testing::Test {
         state.clear_screen();
     }
 
-    GraphicsState state;
+    GraphicsState state{TARNEL_SDL_PLUGIN};
 };
 
 TEST(GraphicsWindow, OpensOnceAndReportsItsState) {
     use_dummy_video();
-    GraphicsState state;
+    GraphicsState state(TARNEL_SDL_PLUGIN);
     EXPECT_FALSE(state.window_open());
     EXPECT_FALSE(state.window_size());
     EXPECT_TRUE(state.read_frame().empty());
@@ -131,7 +135,7 @@ TEST(GraphicsWindow, FailuresAreSilentAndLeaveNoWindow) {
     for (auto [title, w, h] : {std::tuple{std::string_view("nul\0title", 9), 10, 10},
                                std::tuple{std::string_view("neg"), -1, 10},
                                std::tuple{std::string_view("neg"), 10, int(0x80000000u)}}) {
-        GraphicsState state;
+        GraphicsState state(TARNEL_SDL_PLUGIN);
         state.create_window(title, w, h);
         EXPECT_FALSE(state.has_window()) << title;
         EXPECT_FALSE(state.window_open());
@@ -145,7 +149,7 @@ TEST(GraphicsWindow, FailuresAreSilentAndLeaveNoWindow) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     {
-        GraphicsState state;
+        GraphicsState state(TARNEL_SDL_PLUGIN);
         state.create_window("headless", 100, 80);
         state.set_draw_color(255, 0, 0);
         state.fill_rect(0, 0, 10, 10);
@@ -160,18 +164,18 @@ TEST(GraphicsWindow, FailuresAreSilentAndLeaveNoWindow) {
 
     // The library is usable again afterwards.
     use_dummy_video();
-    GraphicsState state;
+    GraphicsState state(TARNEL_SDL_PLUGIN);
     state.create_window("after", 10, 10);
     EXPECT_TRUE(state.has_window());
 }
 
 TEST(GraphicsWindow, OneEventQueuePerProcess) {
     use_dummy_video();
-    auto first = std::make_unique<GraphicsState>();
+    auto first = make_state();
     first->create_window("first", 20, 20);
     ASSERT_TRUE(first->has_window());
 
-    GraphicsState second;
+    GraphicsState second(TARNEL_SDL_PLUGIN);
     second.create_window("second", 20, 20);
     EXPECT_FALSE(second.has_window());
     EXPECT_FALSE(second.window_open());
@@ -185,7 +189,7 @@ TEST(GraphicsWindow, OneEventQueuePerProcess) {
 
 TEST(GraphicsWindow, SetDrawColorBeforeWindowIsNotApplied) {
     use_dummy_video();
-    GraphicsState state;
+    GraphicsState state(TARNEL_SDL_PLUGIN);
     state.set_draw_color(255, 0, 0);
     state.create_window("late", kWidth, kHeight);
     ASSERT_TRUE(state.has_window());
@@ -195,12 +199,12 @@ TEST(GraphicsWindow, SetDrawColorBeforeWindowIsNotApplied) {
 
 TEST_F(GraphicsTest, CloseRequestsAreSeenAtTheNextPresent) {
     using graphics::TestEvent;
-    ASSERT_TRUE(graphics::push_test_event(TestEvent::OtherKeyDown));
-    ASSERT_TRUE(graphics::push_test_event(TestEvent::EscapeUp));
+    ASSERT_TRUE(state.push_test_event(TestEvent::OtherKeyDown));
+    ASSERT_TRUE(state.push_test_event(TestEvent::EscapeUp));
     state.render_present();
     EXPECT_TRUE(state.window_open());
 
-    ASSERT_TRUE(graphics::push_test_event(TestEvent::EscapeDown));
+    ASSERT_TRUE(state.push_test_event(TestEvent::EscapeDown));
     state.clear_screen();
     EXPECT_TRUE(state.window_open());
     state.render_present();
@@ -214,7 +218,7 @@ TEST_F(GraphicsTest, CloseRequestsAreSeenAtTheNextPresent) {
 }
 
 TEST_F(GraphicsTest, QuitEventClosesToo) {
-    ASSERT_TRUE(graphics::push_test_event(graphics::TestEvent::Quit));
+    ASSERT_TRUE(state.push_test_event(graphics::TestEvent::Quit));
     EXPECT_TRUE(state.window_open());
     state.render_present();
     EXPECT_FALSE(state.window_open());

@@ -1,12 +1,13 @@
 // The graphics module: one window with a 2-D renderer per interpreter, through SDL2.
 //
-// GraphicsState is the per-interpreter record (window, renderer, event queue, open flag); it
-// releases everything it holds when destroyed. SDL2 stays behind this header: no other
-// library sees an SDL type. Every failure to open a window is silent, and drawing without a
-// window does nothing, so scripts run unchanged on machines without a display.
+// GraphicsState is the per-interpreter record. The window itself lives in the SDL2 plugin
+// (graphics/backend.h), loaded on the first window: before that, and whenever no window exists,
+// drawing does nothing and no SDL2 library is loaded. Every failure to open a window (no
+// display, no plugin) is silent, so scripts run unchanged on machines without a display.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <span>
@@ -14,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "graphics/backend.h"
+#include "support/plugin.h"
 #include "values/value.h"
 
 // The sixteen functions of the "sdl2." module, in the order of its export table: the one list
@@ -34,7 +37,8 @@ namespace tarnel {
 
 class GraphicsState {
   public:
-    GraphicsState();
+    // The plugin from its usual place, or from `plugin` (tests).
+    explicit GraphicsState(std::filesystem::path plugin = {});
     ~GraphicsState();
     GraphicsState(const GraphicsState&) = delete;
     GraphicsState& operator=(const GraphicsState&) = delete;
@@ -58,13 +62,15 @@ class GraphicsState {
     bool window_open() const;
     bool has_window() const;
 
-    // Test hook: the current frame as 0xRRGGBB values, row by row (empty without a window).
+    // Test hooks: the current frame as 0xRRGGBB values, row by row (empty without a window),
+    // and window events as a user makes them (false without a window).
     std::vector<uint32_t> read_frame() const;
-
-    struct Impl;  // SDL handles; defined in the graphics library only
+    bool push_test_event(graphics::TestEvent event);
 
   private:
-    std::unique_ptr<Impl> impl_;
+    std::filesystem::path plugin_path_;
+    std::optional<Plugin> plugin_;  // outlives the backend it made
+    std::unique_ptr<graphics::Backend> backend_;
 };
 
 // Answers the sixteen "sdl2." names; nothing for any other name.

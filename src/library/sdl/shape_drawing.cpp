@@ -1,12 +1,12 @@
-// Drawing beyond single renderer calls: circle outlines and discs, and Rect, Circle and
-// Triangle values outlined or filled in a Color.
+// Drawing beyond single renderer calls: circle outlines and discs, and triangles outlined
+// point by point or filled row by row.
+#include <utility>
+
 #include "circle_walk.h"
 #include "coordinates.h"
-#include "graphics_impl.h"
+#include "sdl_backend.h"
 
-namespace tarnel {
-
-using namespace graphics;
+namespace tarnel::graphics {
 
 namespace {
 
@@ -50,7 +50,7 @@ struct Vertex {
 
 // One horizontal line per row from the top vertex to the bottom one, between the long edge
 // (top to bottom) and the two short edges, interpolated in single precision.
-void fill_triangle(SDL_Renderer* renderer, const TriangleShape& t) {
+void fill_rows(SDL_Renderer* renderer, const Triangle& t) {
     Vertex v[3] = {{t.x1, t.y1}, {t.x2, t.y2}, {t.x3, t.y3}};
     // Stable sort by y: equal rows keep their argument order.
     if (v[1].y < v[0].y) std::swap(v[0], v[1]);
@@ -79,15 +79,10 @@ void fill_triangle(SDL_Renderer* renderer, const TriangleShape& t) {
     }
 }
 
-bool is_shape(const Value& value) {
-    return value.is(ValueKind::Rect) || value.is(ValueKind::Circle) ||
-           value.is(ValueKind::Triangle);
-}
-
 }  // namespace
 
-void GraphicsState::draw_circle(int32_t cx, int32_t cy, int32_t radius) {
-    SDL_Renderer* renderer = impl_->renderer();
+void SdlBackend::draw_circle(int32_t cx, int32_t cy, int32_t radius) {
+    SDL_Renderer* renderer = this->renderer();
     if (!renderer) return;
     walk_circle(radius, [&](int32_t x, int32_t y) {
         put_point(renderer, wrap_add(cx, x), wrap_add(cy, y));
@@ -101,8 +96,8 @@ void GraphicsState::draw_circle(int32_t cx, int32_t cy, int32_t radius) {
     });
 }
 
-void GraphicsState::fill_circle(int32_t cx, int32_t cy, int32_t radius) {
-    SDL_Renderer* renderer = impl_->renderer();
+void SdlBackend::fill_circle(int32_t cx, int32_t cy, int32_t radius) {
+    SDL_Renderer* renderer = this->renderer();
     if (!renderer) return;
     walk_circle(radius, [&](int32_t x, int32_t y) {
         put_row(renderer, wrap_sub(cx, x), wrap_add(cx, x), wrap_add(cy, y));
@@ -112,54 +107,16 @@ void GraphicsState::fill_circle(int32_t cx, int32_t cy, int32_t radius) {
     });
 }
 
-void GraphicsState::draw_shape(const Value& shape, const Value& colour) {
-    if (!colour.is(ValueKind::Color) || !is_shape(shape)) return;
-    const ColorRgb c = colour.as_color();
-    set_draw_color(c.r, c.g, c.b);
-    SDL_Renderer* renderer = impl_->renderer();
+void SdlBackend::draw_triangle(const Triangle& t) {
+    SDL_Renderer* renderer = this->renderer();
     if (!renderer) return;
-    switch (shape.kind()) {
-        case ValueKind::Rect: {
-            const RectShape r = shape.as_rect();
-            draw_rect(r.x, r.y, r.w, r.h);
-            break;
-        }
-        case ValueKind::Circle: {
-            const CircleShape circle = shape.as_circle();
-            draw_circle(circle.x, circle.y, static_cast<int32_t>(circle.radius));
-            break;
-        }
-        default: {
-            const TriangleShape t = shape.as_triangle();
-            walk_line(renderer, t.x1, t.y1, t.x2, t.y2);
-            walk_line(renderer, t.x2, t.y2, t.x3, t.y3);
-            walk_line(renderer, t.x3, t.y3, t.x1, t.y1);
-            break;
-        }
-    }
+    walk_line(renderer, t.x1, t.y1, t.x2, t.y2);
+    walk_line(renderer, t.x2, t.y2, t.x3, t.y3);
+    walk_line(renderer, t.x3, t.y3, t.x1, t.y1);
 }
 
-void GraphicsState::fill_shape(const Value& shape, const Value& colour) {
-    if (!colour.is(ValueKind::Color) || !is_shape(shape)) return;
-    const ColorRgb c = colour.as_color();
-    set_draw_color(c.r, c.g, c.b);
-    SDL_Renderer* renderer = impl_->renderer();
-    if (!renderer) return;
-    switch (shape.kind()) {
-        case ValueKind::Rect: {
-            const RectShape r = shape.as_rect();
-            fill_rect(r.x, r.y, r.w, r.h);
-            break;
-        }
-        case ValueKind::Circle: {
-            const CircleShape circle = shape.as_circle();
-            fill_circle(circle.x, circle.y, static_cast<int32_t>(circle.radius));
-            break;
-        }
-        default:
-            fill_triangle(renderer, shape.as_triangle());
-            break;
-    }
+void SdlBackend::fill_triangle(const Triangle& t) {
+    if (SDL_Renderer* renderer = this->renderer()) fill_rows(renderer, t);
 }
 
-}  // namespace tarnel
+}  // namespace tarnel::graphics
