@@ -1,35 +1,16 @@
 // Debug-text helpers shared by the syntax tree and the value library: quoted text with
 // escapes (rule 4) and the shortest round-trip form of a double (rule 5).
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "lexer/lexer.h"
+#include "support/unicode.h"
 
 namespace tarnel {
 
 namespace {
-
-// Not printable: control, format, surrogate, private-use and unassigned code points, and
-// separators other than the plain space.
-bool is_printable(int32_t cp) {
-    if (cp < 0x80) return cp >= 0x20 && cp < 0x7F;
-    switch (u_charType(cp)) {
-        case U_CONTROL_CHAR:
-        case U_FORMAT_CHAR:
-        case U_SURROGATE:
-        case U_PRIVATE_USE_CHAR:
-        case U_UNASSIGNED:
-        case U_LINE_SEPARATOR:
-        case U_PARAGRAPH_SEPARATOR:
-        case U_SPACE_SEPARATOR:
-            return false;
-        default:
-            return true;
-    }
-}
 
 void append_unicode_escape(std::string& out, uint32_t cp) {
     char buf[16];
@@ -87,7 +68,7 @@ std::string debug_quote(std::string_view text) {
         if (cp < 0) {
             // Not valid UTF-8 (callers should not pass such text): shown as U+FFFD.
             out += "\xEF\xBF\xBD";
-        } else if (is_printable(cp)) {
+        } else if (unicode::is_printable(static_cast<char32_t>(cp))) {
             out.append(text.substr(i, length));
         } else {
             append_unicode_escape(out, static_cast<uint32_t>(cp));

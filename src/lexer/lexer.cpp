@@ -1,5 +1,4 @@
 // The lexer: one pass over the text, at most one character of lookahead.
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
 #include <array>
 #include <charconv>
@@ -7,6 +6,7 @@
 #include <cstdint>
 
 #include "lexer/lexer.h"
+#include "support/unicode.h"
 
 namespace tarnel {
 
@@ -27,9 +27,7 @@ bool is_identifier_continue(int32_t cp) {
         const auto c = static_cast<unsigned char>(cp);
         return c == '_' || is_ascii_letter(c) || is_ascii_digit(c);
     }
-    if (u_hasBinaryProperty(cp, UCHAR_ALPHABETIC)) return true;
-    const int8_t type = u_charType(cp);
-    return type == U_DECIMAL_DIGIT_NUMBER || type == U_LETTER_NUMBER || type == U_OTHER_NUMBER;
+    return unicode::is_alphanumeric(static_cast<char32_t>(cp));
 }
 
 // The keywords by length, each with its kind, made from the token list.

@@ -1,10 +1,11 @@
 #include "support/utf8.h"
 
-#include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
 #include <cstdint>
 #include <limits>
+
+#include "support/unicode.h"
 
 namespace tarnel {
 
@@ -41,30 +42,23 @@ bool is_valid_utf8(std::string_view text) {
     return true;
 }
 
-bool is_white_space(char32_t c) {
-    return u_isUWhiteSpace(static_cast<UChar32>(c));
-}
-
 std::string_view trim_white_space(std::string_view text) {
     if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return text;
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const auto length = static_cast<int32_t>(text.size());
-    int32_t begin = 0;
-    while (begin < length) {
-        int32_t next = begin;
+    // One forward pass: the text runs from the first character that is not a space to the end
+    // of the last one.
+    int32_t begin = -1;
+    int32_t end = 0;
+    for (int32_t at = 0; at < length;) {
+        const int32_t here = at;
         UChar32 c;
-        U8_NEXT(bytes, next, length, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
-        begin = next;
+        U8_NEXT(bytes, at, length, c);
+        if (c >= 0 && unicode::is_white_space(static_cast<char32_t>(c))) continue;
+        if (begin < 0) begin = here;
+        end = at;
     }
-    int32_t end = length;
-    while (end > begin) {
-        int32_t previous = end;
-        UChar32 c;
-        U8_PREV(bytes, begin, previous, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
-        end = previous;
-    }
+    if (begin < 0) return text.substr(0, 0);
     return text.substr(static_cast<size_t>(begin), static_cast<size_t>(end - begin));
 }
 

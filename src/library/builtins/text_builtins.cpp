@@ -2,14 +2,13 @@
 //
 // `slice` and the empty-separator `split` count characters (Unicode scalar values) of the
 // UTF-8 text; `split` and `contains` otherwise compare bytes.
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
 
 #include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "builtin_families.h"
+#include "support/unicode.h"
 
 namespace tarnel {
 
@@ -58,17 +57,8 @@ Value map_case(Args args, CaseMapping mapping) {
         return std::move(text);
     }
     const std::string& source = text.as_string();
-    icu::UnicodeString units = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(source.data(), static_cast<int32_t>(source.size())));
-    // The root locale gives the default full mappings, including the Final_Sigma rule.
-    if (mapping == CaseMapping::Upper) {
-        units.toUpper(icu::Locale::getRoot());
-    } else {
-        units.toLower(icu::Locale::getRoot());
-    }
-    std::string out;
-    units.toUTF8String(out);
-    return Value::string(std::move(out));
+    return Value::string(mapping == CaseMapping::Upper ? unicode::to_upper(source)
+                                                       : unicode::to_lower(source));
 }
 
 }  // namespace

@@ -3,15 +3,13 @@
 
 #include <array>
 
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
-
 #include "http_client.h"
 #include "http_server.h"
 #include "http_status.h"
 #include "route_table.h"
 #include "socket.h"
 #include "support/text_file.h"
+#include "support/unicode.h"
 
 namespace tarnel {
 
@@ -26,13 +24,6 @@ Value read_template(std::string_view path) {
     std::optional<std::string> text = read_text_file(path, FileRule::RegularOnly, error);
     if (!text) return Value::error("Failed to read template: " + error);
     return Value::string(std::move(*text));
-}
-
-// Full Unicode upper-case mapping (so "ß" becomes "SS"), independent of any locale.
-std::string to_upper(const std::string& text) {
-    std::string upper;
-    icu::UnicodeString::fromUTF8(text).toUpper(icu::Locale::getRoot()).toUTF8String(upper);
-    return upper;
 }
 
 Value client_result(HttpResult result) {
@@ -90,8 +81,9 @@ std::optional<Value> call_http(std::string_view qualified_name, std::span<Value>
     }
     if (name == "send") {
         if (args.size() < 3) return Value::error("send requires url, method, and optionally body");
-        return client_result(http_request(
-            display_string(args[0]), to_upper(display_string(args[1])), display_string(args[2])));
+        return client_result(http_request(display_string(args[0]),
+                                          unicode::to_upper(display_string(args[1])),
+                                          display_string(args[2])));
     }
     return std::nullopt;
 }

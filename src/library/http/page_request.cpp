@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "support/unicode.h"
 #include "support/utf8.h"
 
 namespace tarnel {
@@ -54,7 +55,7 @@ void request_path(std::string_view request, std::string& path) {
     while (pos < length && bytes[pos] != '\n') {
         UChar32 c;
         U8_NEXT_OR_FFFD(bytes, pos, length, c);
-        if (is_white_space(static_cast<char32_t>(c))) {
+        if (unicode::is_white_space(static_cast<char32_t>(c))) {
             if (word == 2) return;
             word = 0;
             continue;

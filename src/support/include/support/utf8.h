@@ -8,9 +8,6 @@ namespace tarnel {
 // True when `text` is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool is_valid_utf8(std::string_view text);
 
-// The Unicode White_Space property.
-bool is_white_space(char32_t c);
-
 // `text` without leading and trailing White_Space characters. An ill-formed byte sequence
 // counts as a non-space character and stops the trim.
 std::string_view trim_white_space(std::string_view text);
