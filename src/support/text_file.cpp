@@ -6,7 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "support/utf8.h"
 
@@ -59,16 +59,18 @@ std::optional<std::string> read_text_file(std::string_view path, FileRule rule,
         }
     }
     std::string text;
-    std::vector<char> buffer(1 << 16);
+    constexpr size_t kBufferSize = 1 << 16;
+    // Left uninitialised: only what read() fills is touched.
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
     for (;;) {
-        ssize_t got = ::read(file.get(), buffer.data(), buffer.size());
+        ssize_t got = ::read(file.get(), buffer.get(), kBufferSize);
         if (got < 0) {
             if (errno == EINTR) continue;
             error = std::strerror(errno);  // a directory script ends here with EISDIR
             return std::nullopt;
         }
         if (got == 0) break;
-        text.append(buffer.data(), static_cast<size_t>(got));
+        text.append(buffer.get(), static_cast<size_t>(got));
     }
     if (!is_valid_utf8(text)) {
         error = "stream did not contain valid UTF-8";
