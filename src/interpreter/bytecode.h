@@ -43,7 +43,7 @@
     X(NewArray)         /* R[a] = [R[b] .. R[b + c - 1]] */                                      \
     X(NewDict)          /* R[a] = dictionary of the key list K[c] and the values R[b] .. */      \
     X(Index)            /* R[a] = O[b][O[c]] */                                                  \
-    X(GetField)         /* R[a] = O[b][K[c]] (a string key) */                                   \
+    X(GetField)         /* R[a] = O[b][F[c]] (a field key) */                                    \
     X(Range)            /* R[a] = O[b] .. O[c] */                                                \
     X(Call)             /* R[a] = call c with its arguments in R[a] .. (calls[c].argc of them) */ \
     X(CallBuiltin)      /* the same for a call the builtin table answers */                      \
@@ -123,11 +123,20 @@ struct CompiledCall {
     BuiltinId builtin;
 };
 
+// A dictionary key the code names, hashed once when compiled.
+struct DictKey {
+    std::string text;
+    size_t hash;
+    // Where a field read last found this key: a guess, checked on every use.
+    mutable size_t last_at = 0;
+};
+
 struct Code {
     std::vector<Instr> instrs;
     std::vector<uint32_t> boundary;  // per instruction: its pending-signal handler or kNoBoundary
     std::vector<Value> constants;
-    std::vector<std::vector<std::string>> key_lists;  // of dictionary literals
+    std::vector<std::vector<DictKey>> key_lists;  // of dictionary literals
+    std::vector<DictKey> field_keys;              // of p.x and d["x"]
     std::vector<CompiledCall> calls;
     std::vector<const UseStmt*> uses;
     uint32_t registers = 0;  // the frame size

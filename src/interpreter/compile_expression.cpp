@@ -111,10 +111,11 @@ uint32_t Compiler::expression(const Expr& expr) {
         }
         case ExprKind::Dict: {
             const auto& node = node_cast<DictExpr>(expr);
-            std::vector<std::string> keys;
+            std::vector<DictKey> keys;
             const uint32_t base = next_register();
             for (size_t i = 0; i < node.pairs.size(); ++i) {
-                keys.push_back(node.pairs[i].first);
+                const std::string& key = node.pairs[i].first;
+                keys.push_back({key, DictMap::hash_of(key)});
                 expression_into(*node.pairs[i].second, base + static_cast<uint32_t>(i));
             }
             free_registers_from(base);
@@ -219,10 +220,11 @@ uint32_t Compiler::index(const IndexExpr& node) {
     const uint32_t mark = next_register();
     if (node.index->kind == ExprKind::String) {  // p.x and d["x"]: the key is built once
         const uint32_t object = expression(*node.object);
-        const uint32_t key = constant(Value::string(node_cast<StringExpr>(*node.index).value));
+        const std::string& key = node_cast<StringExpr>(*node.index).value;
+        code_.field_keys.push_back({key, DictMap::hash_of(key)});
         free_registers_from(mark);
         const uint32_t result = take_register();
-        emit(Op::GetField, result, object, operand_index(key));
+        emit(Op::GetField, result, object, static_cast<uint32_t>(code_.field_keys.size() - 1));
         return reg(result);
     }
     const uint32_t object = left_operand(*node.object, *node.index);

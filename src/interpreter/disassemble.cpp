@@ -96,7 +96,7 @@ std::string disassemble(const Code& code, const NameTable& names) {
                 args = reg(i.a) + " <- " + reg(i.b) + " keys#" + std::to_string(i.c);
                 break;
             case Op::GetField:
-                args = reg(i.a) + " <- " + opnd(i.b) + "." + code.constants[i.c].as_string();
+                args = reg(i.a) + " <- " + opnd(i.b) + "." + code.field_keys[i.c].text;
                 break;
             case Op::Call:
             case Op::CallBuiltin:

@@ -126,10 +126,11 @@ Value Interpreter::get_variable(std::string_view name) {
         return Value();
     }
     if (tracing) trace("Found module '" + module + "' in modules");
-    auto entry = found->second->find(item);
-    if (entry == found->second->end()) return Value();
+    const DictMap& items = *found->second;
+    const size_t at = items.find(item);
+    if (at == DictMap::npos) return Value();
     if (tracing) trace("Found item '" + std::string(item) + "' in module");
-    return entry->second;
+    return items.value(at);
 }
 
 }  // namespace tarnel

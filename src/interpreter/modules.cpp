@@ -86,9 +86,9 @@ void apply_use(Interpreter& interp, const UseStmt& use) {
         return;
     }
     for (const std::string& item : *use.items) {
-        auto found = (*table)->find(item);
-        if (found != (*table)->end())
-            interp.env.set_global(interp.names()->intern(item), found->second);
+        const size_t at = (*table)->find(item);
+        if (at != DictMap::npos)
+            interp.env.set_global(interp.names()->intern(item), (*table)->value(at));
     }
 }
 

@@ -72,11 +72,21 @@ Value make_range(const Value& start, const Value& end) {
 }
 
 // A dictionary's entry under `key` (a copy), or Null.
-Value field(const Value& object, const std::string& key) {
+Value field(const Value& object, std::string_view key, size_t hash) {
     if (!object.is(ValueKind::Dict)) return Value();
     const DictMap& map = object.as_dict();
-    const auto found = map.find(key);
-    return found == map.end() ? Value() : found->second;
+    const size_t at = map.find(key, hash);
+    return at == DictMap::npos ? Value() : map.value(at);
+}
+
+// The same for a key the code names.
+Value field(const Value& object, const DictKey& key) {
+    if (!object.is(ValueKind::Dict)) return Value();
+    const DictMap& map = object.as_dict();
+    const size_t at = map.find(key.text, key.hash, key.last_at);
+    if (at == DictMap::npos) return Value();
+    key.last_at = at;
+    return map.value(at);
 }
 
 Value index_value(const Value& object, const Value& index) {
@@ -87,7 +97,7 @@ Value index_value(const Value& object, const Value& index) {
         return items[static_cast<size_t>(i)];
     }
     if (object.is(ValueKind::Dict) && index.is(ValueKind::String))
-        return field(object, index.as_string());
+        return field(object, index.as_string(), DictMap::hash_of(index.as_string()));
     return Value();
 }
 
@@ -108,11 +118,11 @@ Value new_array(Value* items, uint32_t count) {
 
 // A dictionary of `keys` and the values from `values` on, which are taken; a key that occurs
 // twice keeps its last value.
-Value new_dict(const std::vector<std::string>& keys, Value* values) {
+Value new_dict(const std::vector<DictKey>& keys, Value* values) {
     DictMap map;
     map.reserve(keys.size());
     for (size_t i = 0; i < keys.size(); ++i)
-        map.insert_or_assign(keys[i], std::move(values[i]));
+        map.insert_or_assign(keys[i].text, keys[i].hash, std::move(values[i]));
     return Value::dict(std::move(map));
 }
 
@@ -513,7 +523,7 @@ op_Index:
     NEXT();
 
 op_GetField:
-    R(pc->a) = field(O(pc->b), code->constants[pc->c].as_string());
+    R(pc->a) = field(O(pc->b), code->field_keys[pc->c]);
     NEXT();
 
 op_Range:

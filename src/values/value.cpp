@@ -132,8 +132,8 @@ void Value::free_containers(detail::ContainerPayload* dead) noexcept {
             free_payload<detail::ArrayPayload>(array);
         } else {
             auto* dict = static_cast<detail::DictPayload*>(container);
-            for (auto& entry : dict->map)
-                entry.second.release_into(dead);
+            for (size_t at = 0; at < dict->map.size(); ++at)
+                dict->map.value(at).release_into(dead);
             free_payload<detail::DictPayload>(dict);
         }
     }

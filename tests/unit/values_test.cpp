@@ -161,5 +161,22 @@ TEST(DeepNesting, PrintsAndFreesWithoutRecursion) {
     EXPECT_EQ(display_string(shared).size(), text.size());
 }
 
+// Lookups hold across the switch from scanning to the index, and a key keeps its place.
+TEST(DictMapTest, FindsEveryKeyAtAnySize) {
+    DictMap map;
+    for (int i = 0; i < 100; ++i) {
+        map.insert_or_assign("k" + std::to_string(i), Value::number(i));
+        for (int j = 0; j <= i; ++j)
+            ASSERT_EQ(map.find("k" + std::to_string(j)), static_cast<size_t>(j)) << i;
+        EXPECT_EQ(map.find("k" + std::to_string(i + 1)), DictMap::npos);
+    }
+    map.insert_or_assign("k7", Value::number(-7));
+    EXPECT_FALSE(map.emplace("k8", Value::number(-8)));
+    EXPECT_EQ(map.size(), 100u);
+    EXPECT_EQ(map.value(7).as_number(), -7);
+    EXPECT_EQ(map.value(8).as_number(), 8);
+    EXPECT_EQ(map.find("k50", DictMap::hash_of("k50"), 3), 50u);  // a wrong guess
+}
+
 }  // namespace
 }  // namespace tarnel

@@ -16,11 +16,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "support/check.h"
+#include "values/dict_map.h"
 
 namespace tarnel {
 
@@ -68,11 +68,6 @@ class FunctionCode {
     virtual std::string debug_body() const = 0;
 };
 
-struct DictHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-};
-using DictMap = std::unordered_map<std::string, Value, DictHash, std::equal_to<>>;
 using ValueList = std::vector<Value>;
 
 namespace detail {

@@ -20,8 +20,7 @@ template <typename Visitor>
 void walk_value(const Value& root, Visitor& visitor) {
     struct Frame {
         const Value* container;
-        size_t index;                   // arrays: the next element
-        DictMap::const_iterator entry;  // dictionaries: the next entry
+        size_t index;  // the next element or entry
     };
     std::vector<Frame> stack;
     const Value* next = &root;
@@ -29,10 +28,10 @@ void walk_value(const Value& root, Visitor& visitor) {
         if (next != nullptr) {
             if (next->is(ValueKind::Array)) {
                 visitor.open_array();
-                stack.push_back({next, 0, {}});
+                stack.push_back({next, 0});
             } else if (next->is(ValueKind::Dict)) {
                 visitor.open_dict();
-                stack.push_back({next, 0, next->as_dict().begin()});
+                stack.push_back({next, 0});
             } else {
                 visitor.leaf(*next);
             }
@@ -51,15 +50,14 @@ void walk_value(const Value& root, Visitor& visitor) {
             next = &items[top.index++];
         } else {
             const DictMap& map = top.container->as_dict();
-            if (top.entry == map.end()) {
+            if (top.index == map.size()) {
                 visitor.close_dict();
                 stack.pop_back();
                 continue;
             }
-            if (top.entry != map.begin()) visitor.separator();
-            visitor.key(top.entry->first);
-            next = &top.entry->second;
-            ++top.entry;
+            if (top.index > 0) visitor.separator();
+            visitor.key(map.key(top.index));
+            next = &map.value(top.index++);
         }
     }
 }
