@@ -2,6 +2,7 @@
 #include <set>
 
 #include "checks.h"
+#include "tree_visit.h"
 
 namespace tarnel {
 
@@ -70,6 +71,41 @@ void report_skipped(const SourceFile& file, const ParseEvent& run, FindingSink& 
     }
 }
 
+bool in_dictionary(const ParseEvent& event) {
+    return event.context == ParseContext::Dictionary;
+}
+
+// A brace block where a statement belongs is read as a dictionary literal, whose keys and
+// skipped tokens would each make a finding of their own: one finding says it all. Returns the
+// first tokens of the events it covers.
+std::set<uint32_t> report_blocks_read_as_dictionaries(const SourceFile& file, FindingSink& sink) {
+    std::set<uint32_t> covered;
+    visit_tree(
+        file.statements,
+        [&](const Stmt& statement) {
+            if (statement.kind != StmtKind::Expr ||
+                node_cast<ExprStmt>(statement).expr->kind != ExprKind::Dict)
+                return;
+            const auto found = file.parse.statements.find(&statement);
+            if (found == file.parse.statements.end()) return;
+            const TokenRange range = found->second;
+            bool lost = false;
+            for (const ParseEvent& event : file.parse.events) {
+                if (in_dictionary(event) && event.first >= range.first && event.first < range.end) {
+                    covered.insert(event.first);
+                    lost = true;
+                }
+            }
+            if (!lost) return;
+            sink.at_token(range.first, CheckId::SkippedCode,
+                          quoted(file, range.first, range.end) +
+                              " is read as a dictionary literal, not a block: what it holds "
+                              "is dropped");
+        },
+        [](const Expr&) {});
+    return covered;
+}
+
 }  // namespace
 
 void check_parse_events(const CheckContext& context, FindingSink& sink) {
@@ -79,8 +115,10 @@ void check_parse_events(const CheckContext& context, FindingSink& sink) {
     for (const ParseEvent& event : events) {
         if (event.kind == ParseEventKind::Skipped) skipped.insert(event.first);
     }
+    const std::set<uint32_t> covered = report_blocks_read_as_dictionaries(file, sink);
     for (size_t e = 0; e < events.size(); ++e) {
         const ParseEvent& event = events[e];
+        if (in_dictionary(event) && covered.count(event.first)) continue;
         switch (event.kind) {
             case ParseEventKind::Skipped: {
                 ParseEvent run = event;
@@ -98,11 +136,17 @@ void check_parse_events(const CheckContext& context, FindingSink& sink) {
                                   "` statement dropped: " + quoted(file, event.first, event.end) +
                                   " is lost");
                 break;
-            case ParseEventKind::DroppedArm:
-                sink.at_token(event.first, CheckId::SkippedCode,
+            case ParseEventKind::DroppedArm: {
+                ParseEvent run = event;
+                while (e + 1 < events.size() && events[e + 1].kind == ParseEventKind::DroppedArm &&
+                       events[e + 1].first == run.end) {
+                    run.end = events[++e].end;
+                }
+                sink.at_token(run.first, CheckId::SkippedCode,
                               "match arm without `=>` dropped: " +
-                                  quoted(file, event.first, event.end) + " is lost");
+                                  quoted(file, run.first, run.end) + " is lost");
                 break;
+            }
             case ParseEventKind::DroppedKey:
                 sink.at_token(event.first, CheckId::SkippedCode,
                               "dictionary key " + quoted(file, event.first, event.end) +

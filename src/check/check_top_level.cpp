@@ -24,7 +24,7 @@ bool has_main(const StmtList& statements) {
 
 size_t statement_token(const SourceFile& file, const Stmt& statement) {
     const auto found = file.parse.statements.find(&statement);
-    return found == file.parse.statements.end() ? 0 : found->second;
+    return found == file.parse.statements.end() ? 0 : found->second.first;
 }
 
 // A call whose running twice shows: output, input, randomness, the window, the modules, and

@@ -60,7 +60,10 @@ class Parser {
     // Nodes are keyed by address; a dropped node's entry is overwritten by any later node that
     // reuses its memory.
     void note_statement(const Stmt& statement, size_t first) {
-        if (record_) record_->statements[&statement] = static_cast<uint32_t>(first);
+        if (record_) {
+            record_->statements[&statement] = {static_cast<uint32_t>(first),
+                                               static_cast<uint32_t>(pos_)};
+        }
     }
     void note_expression(const Expr& expression, size_t token) {
         if (record_) record_->expressions[&expression] = static_cast<uint32_t>(token);

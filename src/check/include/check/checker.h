@@ -17,34 +17,31 @@ namespace tarnel {
 
 // Every check: X(Enumerator, "name", "what it reports").
 // clang-format off
-#define TARNEL_CHECK_LIST(X)                                                                     \
-    X(DroppedCharacter, "dropped-character",                                                    \
-      "characters that start no token, which the lexer ignores")                                \
-    X(SkippedCode, "skipped-code",                                                              \
-      "tokens and statements the parser skips or drops (stray tokens, incomplete statements, " \
-      "quoted or colon-less dictionary keys, match arms without =>, else without {)")           \
-    X(MissingExpression, "missing-expression",                                                  \
-      "an expression expected but absent, read as 0 (also a leading +)")                       \
-    X(IndexAssignment, "index-assignment",                                                      \
-      "a[i] = v and d.key = v, which assign nothing")                                           \
-    X(ElseIf, "else-if",                                                                        \
-      "else if, which does not chain: the second if is a separate statement")                   \
-    X(UnknownFunction, "unknown-function",                                                      \
-      "a call of a name that no builtin, module, definition or variable provides")              \
-    X(ArgumentCount, "argument-count",                                                          \
-      "too few arguments for a builtin or sdl2 function; a call of a function defined in the " \
-      "file with another number of arguments than it has parameters")                          \
-    X(NeverRuns, "never-runs",                                                                  \
-      "in a script with main: top-level statements other than let and def (use included)")     \
-    X(RunsTwice, "runs-twice",                                                                  \
-      "in a script without main: a top-level let whose initializer has an effect, which runs " \
-      "twice")                                                                                  \
-    X(NullComparison, "null-comparison",                                                        \
-      "== null and != null, which give null")                                                   \
-    X(MixedNumbers, "mixed-numbers",                                                            \
-      "arithmetic or comparison of an integer literal with a float literal, which gives null")  \
-    X(DoubleSlash, "double-slash",                                                              \
-      "// where a comment was probably meant: it divides twice")
+#define TARNEL_CHECK_LIST(X)                                                                       \
+    X(DroppedCharacter, "dropped-character",                                                       \
+      "characters that start no token (the lexer ignores them)")                                   \
+    X(SkippedCode, "skipped-code",                                                                 \
+      "tokens and statements the parser skips or drops")                                           \
+    X(MissingExpression, "missing-expression",                                                     \
+      "a missing expression, read as 0 (also a leading +)")                                        \
+    X(IndexAssignment, "index-assignment",                                                         \
+      "a[i] = v and d.key = v, which assign nothing")                                              \
+    X(ElseIf, "else-if",                                                                           \
+      "else if, which does not chain")                                                             \
+    X(UnknownFunction, "unknown-function",                                                         \
+      "calls of names nothing provides (they give null)")                                          \
+    X(ArgumentCount, "argument-count",                                                             \
+      "too few builtin arguments; a def called with a wrong count")                                \
+    X(NeverRuns, "never-runs",                                                                     \
+      "with main: top-level statements other than let and def")                                    \
+    X(RunsTwice, "runs-twice",                                                                     \
+      "without main: a top-level let with effects runs twice")                                     \
+    X(NullComparison, "null-comparison",                                                           \
+      "== null and != null, which give null")                                                      \
+    X(MixedNumbers, "mixed-numbers",                                                               \
+      "an integer literal mixed with a float literal: null")                                       \
+    X(DoubleSlash, "double-slash",                                                                 \
+      "// meant as a comment: it divides twice")
 // clang-format on
 
 enum class CheckId : uint8_t {

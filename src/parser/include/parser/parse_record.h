@@ -29,10 +29,15 @@ struct ParseEvent {
     uint32_t end;
 };
 
+// The tokens [first, end) of a statement.
+struct TokenRange {
+    uint32_t first;
+    uint32_t end;
+};
+
 struct ParseRecord {
     std::vector<ParseEvent> events;  // in the order the parser met them
-    // The first token of every statement.
-    std::unordered_map<const Stmt*, uint32_t> statements;
+    std::unordered_map<const Stmt*, TokenRange> statements;
     // The operator token of every BinaryOp and the name token of every Call (its "(" when the
     // callee has no name).
     std::unordered_map<const Expr*, uint32_t> expressions;
