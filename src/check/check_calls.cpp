@@ -77,7 +77,7 @@ class CallChecker {
                        "unknown function `" + name +
                            "`: no builtin, definition or variable has "
                            "this name, so the call gives null" +
-                           did_you_mean(name, index_.plain_names()));
+                           did_you_mean(name, plain_names()));
     }
 
     void check_user_arity(const CallExpr& call) {
@@ -127,10 +127,16 @@ class CallChecker {
                            "`, so the call gives null" + did_you_mean(member, offered));
     }
 
+    const std::vector<std::string>& plain_names() {
+        if (plain_names_.empty()) plain_names_ = index_.plain_names();
+        return plain_names_;
+    }
+
     const SourceFile& file_;
     const ProgramIndex& index_;
     FindingSink& sink_;
     std::set<std::string> defined_here_;
+    std::vector<std::string> plain_names_;  // made on the first unknown name
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
 // What the parser skipped, dropped or filled in, told in the script's terms.
+#include <algorithm>
 #include <set>
 
 #include "checks.h"
@@ -79,6 +80,11 @@ bool in_dictionary(const ParseEvent& event) {
 // skipped tokens would each make a finding of their own: one finding says it all. Returns the
 // first tokens of the events it covers.
 std::set<uint32_t> report_blocks_read_as_dictionaries(const SourceFile& file, FindingSink& sink) {
+    std::vector<uint32_t> in_dictionaries;  // first tokens of the dictionary events, sorted
+    for (const ParseEvent& event : file.parse.events) {
+        if (in_dictionary(event)) in_dictionaries.push_back(event.first);
+    }
+    std::sort(in_dictionaries.begin(), in_dictionaries.end());
     std::set<uint32_t> covered;
     visit_tree(
         file.statements,
@@ -89,14 +95,10 @@ std::set<uint32_t> report_blocks_read_as_dictionaries(const SourceFile& file, Fi
             const auto found = file.parse.statements.find(&statement);
             if (found == file.parse.statements.end()) return;
             const TokenRange range = found->second;
-            bool lost = false;
-            for (const ParseEvent& event : file.parse.events) {
-                if (in_dictionary(event) && event.first >= range.first && event.first < range.end) {
-                    covered.insert(event.first);
-                    lost = true;
-                }
-            }
-            if (!lost) return;
+            auto at = std::lower_bound(in_dictionaries.begin(), in_dictionaries.end(), range.first);
+            if (at == in_dictionaries.end() || *at >= range.end) return;
+            for (; at != in_dictionaries.end() && *at < range.end; ++at)
+                covered.insert(*at);
             sink.at_token(range.first, CheckId::SkippedCode,
                           quoted(file, range.first, range.end) +
                               " is read as a dictionary literal, not a block: what it holds "

@@ -30,6 +30,7 @@ SourcePosition SourceFile::token_position(size_t token) const {
 }
 
 std::string_view SourceFile::token_text(size_t first, size_t end) const {
+    end = std::min(end, lex.tokens.size());
     if (end <= first) return {};
     const uint32_t begin = lex.tokens[first].begin;
     return std::string_view(text).substr(begin, lex.tokens[end - 1].end - begin);
