@@ -272,10 +272,14 @@ Parsed Parser::parse_primary() {
         case K::LBrace:
             return parse_dict();
         default:
-            // Starts no expression; nothing consumed.
-            note(ParseEventKind::MissingExpression, ParseContext::Statements, pos_, pos_);
-            return zero();
+            return missing_expression();
     }
+}
+
+// The current token starts no expression: Number(0), and nothing consumed.
+Parsed Parser::missing_expression() {
+    note(ParseEventKind::MissingExpression, ParseContext::Statements, pos_, pos_);
+    return zero();
 }
 
 // literal: NUMBER | FLOAT | STRING | 'true' | 'false'

@@ -127,6 +127,7 @@ class Parser {
     [[gnu::noinline]] void parse_member_suffix(Parsed& expr);
     Parsed parse_primary();
     [[gnu::noinline]] Parsed literal();
+    [[gnu::noinline]] Parsed missing_expression();
     [[gnu::noinline]] Parsed parse_group();
     [[gnu::noinline]] Parsed parse_array();
     [[gnu::noinline]] Parsed parse_dict();
