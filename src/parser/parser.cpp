@@ -15,6 +15,7 @@ StmtList Parser::parse_program() {
     return statements;
 }
 
+// statement_step: statement | any token (skipped when it starts nothing)
 void Parser::statement_step(StmtList& statements) {
     const size_t start = pos_;
     StmtPtr statement = parse_statement();
