@@ -92,7 +92,43 @@ class Lexer {
         return std::move(tokens_);
     }
 
+    // run(), noting after each step what the consumed characters were.
+    std::vector<Token> run(LexRecord& record) {
+        tokens_.reserve(n_ / 3 + 16);
+        while (i_ < n_) {
+            const size_t start = i_;
+            const size_t count = tokens_.size();
+            step();
+            note(record, start, count);
+        }
+        tokens_.push_back(Token::of(TokenKind::Eof));
+        record.tokens.push_back(span(n_, n_));
+        return std::move(tokens_);
+    }
+
   private:
+    static SourceSpan span(size_t begin, size_t end) {
+        return {static_cast<uint32_t>(begin), static_cast<uint32_t>(end)};
+    }
+    void note(LexRecord& record, size_t start, size_t count) const {
+        if (tokens_.size() > count) {
+            record.tokens.push_back(span(start, i_));
+            return;
+        }
+        const unsigned char c = at(start);
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') return;
+        if (c == '#' || c == '/') {
+            record.comments.push_back(span(start, i_));
+            return;
+        }
+        // Non-ASCII characters are dropped a byte at a time; the bytes join into one span.
+        if (!record.dropped.empty() && record.dropped.back().end == start) {
+            record.dropped.back().end = static_cast<uint32_t>(i_);
+        } else {
+            record.dropped.push_back(span(start, i_));
+        }
+    }
+
     unsigned char at(size_t k) const { return static_cast<unsigned char>(text_[k]); }
     // The character after the current one, or 0 at the end of the text.
     unsigned char next() const { return i_ + 1 < n_ ? at(i_ + 1) : 0; }
@@ -304,6 +340,10 @@ class Lexer {
 
 std::vector<Token> tokenize(std::string_view text) {
     return Lexer(text).run();
+}
+
+std::vector<Token> tokenize(std::string_view text, LexRecord& record) {
+    return Lexer(text).run(record);
 }
 
 }  // namespace tarnel

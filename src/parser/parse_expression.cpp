@@ -16,12 +16,13 @@ Parsed zero() {
 }  // namespace
 
 // Appends `op right` to a left-associative chain: left = BinaryOp{left, op, right}.
-void Parser::extend_chain(Parsed& left, TokenKind op, Parsed right) {
+void Parser::extend_chain(Parsed& left, TokenKind op, size_t op_pos, Parsed right) {
     const int height = std::max(left.height, right.height) + 1;
     if (height > kMaxTreeHeight) return;  // too high: the link is dropped (tokens consumed)
     left.expr = std::make_unique<BinaryOpExpr>(std::move(left.expr), *binary_operator_of(op),
                                                std::move(right.expr));
     left.height = height;
+    note_expression(*left.expr, op_pos);
 }
 
 // expression: or_expr
@@ -82,6 +83,7 @@ Parsed Parser::parse_binary(int min_level) {
         const int level = binary_level();
         if (level == 0 || level < min_level) break;
         const K op = kind();
+        const size_t op_pos = pos_;
         if (level == kRangeLevel && range_closed) {
             halted_ = true;
             break;
@@ -101,7 +103,7 @@ Parsed Parser::parse_binary(int min_level) {
             left.expr = std::make_unique<RangeExpr>(std::move(left.expr), std::move(right.expr));
             left.height = height;
         } else {
-            extend_chain(left, op, std::move(right));
+            extend_chain(left, op, op_pos, std::move(right));
         }
     }
     return left;
@@ -159,6 +161,9 @@ Parsed Parser::parse_postfix() {
 
 // call_suffix: '(' arguments ')'
 void Parser::parse_call_suffix(Parsed& expr) {
+    // The name's token: the identifier before "(", or the "(" itself.
+    const bool named = record_ && pos_ > 0 && tokens_[pos_ - 1].kind == K::Identifier;
+    const size_t name_pos = named ? pos_ - 1 : pos_;
     advance();
     DepthGuard guard(*this);
     if (too_deep()) {
@@ -168,7 +173,7 @@ void Parser::parse_call_suffix(Parsed& expr) {
     int args_height = 0;
     std::vector<ExprPtr> args = parse_arguments(args_height);
     expect(K::RParen);
-    expr = make_call(std::move(expr), std::move(args), args_height);
+    expr = make_call(std::move(expr), std::move(args), args_height, name_pos);
 }
 
 // index_suffix: '[' expression ']'
@@ -201,7 +206,8 @@ void Parser::parse_member_suffix(Parsed& expr) {
 
 // The Call node for `callee(args)`, named after the callee's form:
 // f(a) -> "f"; m.f(a) -> "m.f"; e.f(a) -> "f" with e first; any other c(a) -> "call" with c first.
-Parsed Parser::make_call(Parsed callee, std::vector<ExprPtr> args, int args_height) {
+Parsed Parser::make_call(Parsed callee, std::vector<ExprPtr> args, int args_height,
+                         size_t name_pos) {
     std::string name;
     int height = args_height + 1;
     Expr& c = *callee.expr;
@@ -232,8 +238,11 @@ Parsed Parser::make_call(Parsed callee, std::vector<ExprPtr> args, int args_heig
         args.insert(args.begin(), std::move(callee.expr));
     }
     const Symbol symbol = names_.intern(name);
-    return {std::make_unique<CallExpr>(std::move(name), std::move(args), symbol, next_call_id_++),
-            height};
+    Parsed call{
+        std::make_unique<CallExpr>(std::move(name), std::move(args), symbol, next_call_id_++),
+        height};
+    note_expression(*call.expr, name_pos);
+    return call;
 }
 
 // identifier: NAME
@@ -263,8 +272,14 @@ Parsed Parser::parse_primary() {
         case K::LBrace:
             return parse_dict();
         default:
-            return zero();  // starts no expression; nothing consumed
+            return missing_expression();
     }
+}
+
+// The current token starts no expression: Number(0), and nothing consumed.
+Parsed Parser::missing_expression() {
+    note(ParseEventKind::MissingExpression, ParseContext::Statements, pos_, pos_);
+    return zero();
 }
 
 // literal: NUMBER | FLOAT | STRING | 'true' | 'false'
@@ -328,12 +343,16 @@ Parsed Parser::parse_dict() {
     int height = 0;
     while (kind() != K::RBrace && !at_end()) {
         if (kind() != K::Identifier) {
+            note_skip(ParseContext::Dictionary);
             advance();  // not a key (a quoted string, a statement keyword, ...): skipped
             continue;
         }
         std::string key = current().text;
         advance();
-        if (!expect(K::Colon)) continue;  // key without ":" is dropped
+        if (!expect(K::Colon)) {
+            note(ParseEventKind::DroppedKey, ParseContext::Dictionary, pos_ - 1, pos_);
+            continue;  // key without ":" is dropped
+        }
         Parsed value = parse_expression();
         height = std::max(height, value.height);
         pairs.emplace_back(std::move(key), std::move(value.expr));
@@ -354,6 +373,7 @@ std::vector<ExprPtr> Parser::parse_arguments(int& height) {
         Parsed item = parse_expression();
         expect(K::Comma);
         if (pos_ == start) {
+            note_skip(ParseContext::Arguments);
             advance();  // a token that starts no expression (":", "=>", ...): skipped
             continue;
         }

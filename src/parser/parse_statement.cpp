@@ -23,15 +23,8 @@ StmtList Parser::parse_block() {
         skip_group_body();  // dropped: everything up to the block's closing brace
         return statements;
     }
-    while (kind() != K::RBrace && !at_end()) {
-        const size_t start = pos_;
-        StmtPtr statement = parse_statement();
-        if (pos_ == start) {
-            advance();  // a token that starts nothing: skipped
-            continue;
-        }
-        if (statement) statements.push_back(std::move(statement));
-    }
+    while (kind() != K::RBrace && !at_end())
+        statement_step(statements);
     return statements;
 }
 
@@ -134,9 +127,13 @@ StmtPtr Parser::parse_if() {
     StmtList then_body = parse_block();
     expect(K::RBrace);
     std::optional<StmtList> else_body;
-    if (expect(K::Else) && expect(K::LBrace)) {
-        else_body = parse_block();
-        expect(K::RBrace);
+    if (expect(K::Else)) {
+        if (expect(K::LBrace)) {
+            else_body = parse_block();
+            expect(K::RBrace);
+        } else {
+            note(ParseEventKind::ElseWithoutBlock, ParseContext::Statements, pos_ - 1, pos_);
+        }
     }
     return std::make_unique<IfStmt>(std::move(condition.expr), std::move(then_body),
                                     std::move(else_body));
@@ -173,7 +170,13 @@ StmtPtr Parser::parse_match() {
     std::vector<MatchArm> arms;
     while (kind() != K::RBrace && !at_end()) {
         const size_t start = pos_;
-        if (!parse_match_arm(arms) && pos_ == start) advance();  // e.g. a "," between arms
+        if (parse_match_arm(arms)) continue;
+        if (pos_ == start) {
+            note_skip(ParseContext::MatchArms);
+            advance();  // e.g. a "," between arms
+        } else {
+            note(ParseEventKind::DroppedArm, ParseContext::MatchArms, start, pos_);
+        }
     }
     expect(K::RBrace);
     return std::make_unique<MatchStmt>(std::move(subject.expr), std::move(arms));
@@ -194,7 +197,9 @@ bool Parser::parse_match_arm(std::vector<MatchArm>& arms) {
         arm.body = parse_block();
         expect(K::RBrace);
     } else {
+        const size_t start = pos_;
         arm.body.push_back(std::make_unique<ExprStmt>(parse_expression().expr));
+        note_statement(*arm.body.back(), start);
     }
     optional_semicolon();
     arms.push_back(std::move(arm));
@@ -244,6 +249,7 @@ StmtPtr Parser::parse_use() {
                     advance();
                     expect(K::Comma);
                 } else {
+                    note_skip(ParseContext::UseItems);
                     advance();  // not a name: skipped
                 }
             }

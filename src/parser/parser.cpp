@@ -10,17 +10,26 @@ namespace detail {
 // program: { statement } EOF
 StmtList Parser::parse_program() {
     StmtList statements;
-    while (!at_end()) {
-        const size_t start = pos_;
-        StmtPtr statement = parse_statement();
-        if (pos_ == start) {
-            // A token that starts nothing (a stray ")" or "=", say): skip it.
-            advance();
-            continue;
-        }
-        if (statement) statements.push_back(std::move(statement));
-    }
+    while (!at_end())
+        statement_step(statements);
     return statements;
+}
+
+// statement_step: statement | any token (skipped when it starts nothing)
+void Parser::statement_step(StmtList& statements) {
+    const size_t start = pos_;
+    StmtPtr statement = parse_statement();
+    if (pos_ == start) {
+        note_skip(ParseContext::Statements);
+        advance();
+        return;
+    }
+    if (!statement) {
+        note(ParseEventKind::DroppedStatement, ParseContext::Statements, start, pos_);
+        return;
+    }
+    note_statement(*statement, start);
+    statements.push_back(std::move(statement));
 }
 
 void Parser::skip_group_body() {
@@ -54,6 +63,10 @@ void Parser::skip_group_rest() {
 
 StmtList parse_program(const std::vector<Token>& tokens, NameTable& names) {
     return detail::Parser(tokens, names).parse_program();
+}
+
+StmtList parse_program(const std::vector<Token>& tokens, NameTable& names, ParseRecord& record) {
+    return detail::Parser(tokens, names, &record).parse_program();
 }
 
 }  // namespace tarnel

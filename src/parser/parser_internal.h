@@ -28,7 +28,8 @@ struct Parsed {
 
 class Parser {
   public:
-    Parser(const std::vector<Token>& tokens, NameTable& names) : tokens_(tokens), names_(names) {}
+    Parser(const std::vector<Token>& tokens, NameTable& names, ParseRecord* record = nullptr)
+        : tokens_(tokens), names_(names), record_(record) {}
 
     StmtList parse_program();
 
@@ -47,6 +48,29 @@ class Parser {
         return true;
     }
     void optional_semicolon() { expect(TokenKind::Semicolon); }
+
+    // ---- The record, when one was asked for -----------------------------------------------
+    void note(ParseEventKind kind, ParseContext context, size_t first, size_t end) {
+        if (record_) {
+            record_->events.push_back(
+                {kind, context, static_cast<uint32_t>(first), static_cast<uint32_t>(end)});
+        }
+    }
+    void note_skip(ParseContext context) { note(ParseEventKind::Skipped, context, pos_, pos_ + 1); }
+    // Nodes are keyed by address; a dropped node's entry is overwritten by any later node that
+    // reuses its memory.
+    void note_statement(const Stmt& statement, size_t first) {
+        if (record_) {
+            record_->statements[&statement] = {static_cast<uint32_t>(first),
+                                               static_cast<uint32_t>(pos_)};
+        }
+    }
+    void note_expression(const Expr& expression, size_t token) {
+        if (record_) record_->expressions[&expression] = static_cast<uint32_t>(token);
+    }
+    // One turn of the statement loop of programs and blocks: a statement, or a token that
+    // starts nothing (a stray ")" or "=", say) skipped.
+    void statement_step(StmtList& statements);
 
     // ---- Nesting ------------------------------------------------------------------------
     struct DepthGuard {
@@ -103,18 +127,21 @@ class Parser {
     [[gnu::noinline]] void parse_member_suffix(Parsed& expr);
     Parsed parse_primary();
     [[gnu::noinline]] Parsed literal();
+    [[gnu::noinline]] Parsed missing_expression();
     [[gnu::noinline]] Parsed parse_group();
     [[gnu::noinline]] Parsed parse_array();
     [[gnu::noinline]] Parsed parse_dict();
     // Elements up to ")", "]", "}" or the end; `height` receives the highest element.
     std::vector<ExprPtr> parse_arguments(int& height);
     // Appends `op right` to the chain `left`, unless the result would be too high.
-    void extend_chain(Parsed& left, TokenKind op, Parsed right);
-    [[gnu::noinline]] Parsed make_call(Parsed callee, std::vector<ExprPtr> args, int args_height);
+    void extend_chain(Parsed& left, TokenKind op, size_t op_pos, Parsed right);
+    [[gnu::noinline]] Parsed make_call(Parsed callee, std::vector<ExprPtr> args, int args_height,
+                                       size_t name_pos);
     [[gnu::noinline]] Parsed identifier();
 
     const std::vector<Token>& tokens_;
     NameTable& names_;
+    ParseRecord* record_;
     size_t pos_ = 0;
     int depth_ = 0;
     bool halted_ = false;  // a second ".." ended the current expression

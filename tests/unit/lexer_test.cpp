@@ -282,3 +282,27 @@ TEST(DebugFloat, Specials) {
 
 }  // namespace
 }  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+// The side record for tools: the same tokens, with the byte span of each, of every run of
+// dropped characters (a non-ASCII one whole) and of every comment.
+TEST(Lexer, RecordHoldsSpansOfTokensDroppedCharactersAndComments) {
+    const std::string_view text = "x $\xC3\xA9= 1 # c\n/* b */\"s\"";
+    LexRecord record;
+    const std::vector<Token> tokens = tokenize(text, record);
+    EXPECT_EQ(tokens, tokenize(text));
+    auto spans = [](const std::vector<SourceSpan>& list) {
+        std::string out;
+        for (const SourceSpan& span : list)
+            out += "[" + std::to_string(span.begin) + "," + std::to_string(span.end) + ")";
+        return out;
+    };
+    EXPECT_EQ(spans(record.tokens), "[0,1)[5,6)[7,8)[20,23)[23,23)");
+    EXPECT_EQ(spans(record.dropped), "[2,5)");
+    EXPECT_EQ(spans(record.comments), "[9,13)[13,20)");
+}
+
+}  // namespace
+}  // namespace tarnel

@@ -548,3 +548,37 @@ TEST(Nesting, LongChainsStayShallow) {
 
 }  // namespace
 }  // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+// The side record for tools: the same tree, what was dropped or skipped, the token range of
+// each statement and the token of each operator and call.
+TEST(Parser, RecordTellsWhatWasDroppedAndWhereNodesLie) {
+    // Tokens: for0 i1 1(2) f3 (4 a5 +6 b7 )8 )9 if10 a11 {12 }13 else14 if15 b16 {17 }18
+    const std::vector<Token> tokens = tokenize("for i 1\nf(a + b))\nif a {} else if b {}");
+    NameTable names;
+    ParseRecord record;
+    const StmtList statements = parse_program(tokens, names, record);
+    NameTable plain_names;
+    EXPECT_EQ(debug_text(statements), debug_text(parse_program(tokens, plain_names)));
+    std::string events;
+    for (const ParseEvent& event : record.events) {
+        events += std::to_string(static_cast<int>(event.kind)) + ":" + std::to_string(event.first) +
+                  "-" + std::to_string(event.end) + " ";
+    }
+    // Dropped "for i"; no expression at the stray ")", which is then skipped; a lone "else".
+    EXPECT_EQ(events, "1:0-2 5:9-9 0:9-10 4:14-15 ");
+    std::string ranges;
+    for (const StmtPtr& statement : statements) {
+        const TokenRange range = record.statements.at(statement.get());
+        ranges += std::to_string(range.first) + "-" + std::to_string(range.end) + " ";
+    }
+    EXPECT_EQ(ranges, "2-3 3-9 10-15 15-19 ");
+    const Expr& call = *node_cast<ExprStmt>(*statements[1]).expr;
+    EXPECT_EQ(record.expressions.at(&call), 3u);
+    EXPECT_EQ(record.expressions.at(node_cast<CallExpr>(call).args[0].get()), 6u);
+}
+
+}  // namespace
+}  // namespace tarnel

@@ -2,7 +2,8 @@
 //
 // It never fails and never reports anything: characters that start no token are dropped and
 // unterminated strings and block comments end at the end of the text. Tokens carry no
-// positions. The token type is shared with the syntax tree, which keeps operator tokens.
+// positions; a tool that needs them (the checker) asks for a LexRecord beside the tokens. The
+// token type is shared with the syntax tree, which keeps operator tokens.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,22 @@ std::string debug_text(const Token& token);
 
 // `text` must be valid UTF-8. The result ends with exactly one Eof token.
 std::vector<Token> tokenize(std::string_view text);
+
+// A stretch of the source text in bytes: [begin, end).
+struct SourceSpan {
+    uint32_t begin = 0;
+    uint32_t end = 0;
+};
+
+// Where everything the lexer read lies in the text, for tools that explain a script.
+struct LexRecord {
+    std::vector<SourceSpan> tokens;    // parallel to the token list; Eof at the end of the text
+    std::vector<SourceSpan> dropped;   // characters that start no token, adjacent ones merged
+    std::vector<SourceSpan> comments;  // "#" and "/* */" comments
+};
+
+// The same tokens as tokenize(text), with `record` filled.
+std::vector<Token> tokenize(std::string_view text, LexRecord& record);
 
 // Shared by the debug texts of the tree and of values: text in double quotes with escapes,
 // and a double in its shortest round-trip form (always with a fractional part or exponent).

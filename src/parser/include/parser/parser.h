@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lexer/lexer.h"
+#include "parser/parse_record.h"
 #include "parser/syntax_tree.h"
 
 namespace tarnel {
@@ -21,5 +22,8 @@ constexpr int kMaxTreeHeight = 10000;
 
 // Parses statements until EOF. Names are interned into `names`.
 StmtList parse_program(const std::vector<Token>& tokens, NameTable& names);
+
+// The same statements, with `record` filled.
+StmtList parse_program(const std::vector<Token>& tokens, NameTable& names, ParseRecord& record);
 
 }  // namespace tarnel
