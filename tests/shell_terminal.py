@@ -76,12 +76,13 @@ class Terminal:
                     raise AssertionError(f"shell ended; no {pattern!r} in {self.output!r}")
 
     def close(self):
-        """Ctrl-D at the prompt; returns the exit status."""
+        """Ctrl-D at the prompt; returns the exit status. The shell is gone afterwards."""
         os.write(self.fd, CTRL_D.encode())
         deadline = time.monotonic() + WAIT
         while time.monotonic() < deadline:
             pid, status = os.waitpid(self.pid, os.WNOHANG)
             if pid:
+                self.pid = 0
                 os.close(self.fd)
                 return os.waitstatus_to_exitcode(status)
             if select.select([self.fd], [], [], 0.05)[0]:
@@ -91,6 +92,7 @@ class Terminal:
                     time.sleep(0.05)
         os.kill(self.pid, signal.SIGKILL)
         os.waitpid(self.pid, 0)
+        self.pid = 0
         os.close(self.fd)
         raise AssertionError("the shell did not end at Ctrl-D")
 
@@ -107,12 +109,11 @@ class ShellAtTerminal(unittest.TestCase):
         self.shell = Terminal(self.home.name)
 
     def tearDown(self):
-        if self.shell.pid:
-            try:
-                self.shell.close()
-            except AssertionError:
-                pass
-        self.home.cleanup()
+        try:
+            if self.shell.pid:
+                self.assertEqual(self.shell.close(), 0)  # also: nothing leaked
+        finally:
+            self.home.cleanup()
 
     def test_typed_utf8_reaches_the_interpreter(self):
         self.shell.line('let s = "héllo wörld"')
@@ -152,7 +153,6 @@ class ShellAtTerminal(unittest.TestCase):
         self.shell.line("print(5)")
         self.shell.expect("5\r\n>>> ")  # the depths stayed at 0
         self.assertEqual(self.shell.close(), 0)
-        self.shell.pid = 0
 
         history = os.path.join(self.home.name, "state", "tarnel", "history")
         with open(history, encoding="utf-8") as file:

@@ -69,7 +69,8 @@ bool Session::run_input(std::shared_ptr<const Unit> input) {
             compile_top_level(*input, input->statements, {extra_debug(), TopLevel::Shell});
         run_code(interp, code, *input);
     });
-    interp.keep_going();  // an interrupt during the input's last call ends the input too
+    // An interrupt during the input's last call ends the input too.
+    if (!interp.abandoned() && interp.interrupted()) interp.abandon(Abandonment::Interrupted);
     if (!interp.abandoned()) return true;
     // Everything has unwound by now; the shell goes on with the state reached.
     interp.clear_abandonment();

@@ -123,7 +123,8 @@ LineEditor::LineEditor(Completer completer) : impl_(std::make_unique<Impl>()) {
     el_set(editor, EL_HIST, history, impl_->entries.get());
     el_set(editor, EL_PROMPT, &Impl::show_prompt);
     el_set(editor, EL_GETCFN, &Impl::read_char);
-    el_set(editor, EL_ADDFN, "tarnel-complete", "Complete a name", &Impl::complete);
+    // Wide strings: the editor keeps them as they are (narrow ones it copies and never frees).
+    el_wset(editor, EL_ADDFN, L"tarnel-complete", L"Complete a name", &Impl::complete);
     el_set(editor, EL_BIND, "^I", "tarnel-complete", nullptr);
     el_source(editor, nullptr);  // the user's own key bindings (~/.editrc)
 }
