@@ -68,4 +68,12 @@ std::vector<std::pair<std::string, Value>> Environment::global_entries() const {
     return entries;
 }
 
+std::vector<std::string> Environment::global_names() const {
+    std::vector<std::string> names;
+    for (size_t symbol = 0; symbol < cells_.size(); ++symbol) {
+        if (has_global_[symbol]) names.push_back(names_.text(static_cast<Symbol>(symbol)));
+    }
+    return names;
+}
+
 }  // namespace tarnel

@@ -57,7 +57,7 @@ class Environment {
     // The slot that both a read of `symbol` and an assignment to it would use, or null when
     // they differ (the read would come from a caller's scope or a local shadowing the global
     // written). An update through it is the same as reading, computing and assigning.
-    Value* shared_assignment_slot(Symbol symbol) {
+    [[gnu::always_inline]] Value* shared_assignment_slot(Symbol symbol) {
         ensure_symbol(symbol);
         const uint32_t writes_to = depth_ == 0 || declared_global_[symbol] ? 0 : depth_;
         if (owner_[symbol] != writes_to) return nullptr;
@@ -90,6 +90,8 @@ class Environment {
 
     // Globals in symbol order, for module exports.
     std::vector<std::pair<std::string, Value>> global_entries() const;
+    // Their names only (the shell's completion).
+    std::vector<std::string> global_names() const;
 
   private:
     static constexpr uint32_t kNowhere = UINT32_MAX;

@@ -42,7 +42,8 @@ const char* abandonment_message(Abandonment why) {
         case Abandonment::OutOfMemory:
             return "Error: out of memory\n";
         case Abandonment::Interrupted:
-            return "Interrupted\n";
+            // On a line of its own: the terminal has echoed ^C wherever the cursor was.
+            return "\nInterrupted\n";
         case Abandonment::TimeBudget:
             return "Error: time budget exceeded\n";
         case Abandonment::None:

@@ -82,6 +82,10 @@ class Interpreter {
         }
         return !abandoned();
     }
+    // Only the interrupt: after a builtin or module call, which may have waited until Ctrl-C.
+    [[gnu::always_inline]] bool interrupted() const {
+        return limits.interrupt != nullptr && *limits.interrupt != 0;
+    }
     const RunLimits limits;
 
     ModuleRegistry registry;

@@ -69,11 +69,23 @@ bool Session::run_input(std::shared_ptr<const Unit> input) {
             compile_top_level(*input, input->statements, {extra_debug(), TopLevel::Shell});
         run_code(interp, code, *input);
     });
+    // An interrupt during the input's last call ends the input too.
+    if (!interp.abandoned() && interp.interrupted()) interp.abandon(Abandonment::Interrupted);
     if (!interp.abandoned()) return true;
     // Everything has unwound by now; the shell goes on with the state reached.
     interp.clear_abandonment();
     interp.signals.clear();
     return false;
+}
+
+std::vector<std::string> Session::defined_names() const {
+    std::vector<std::string> names = interpreter_->env.global_names();
+    for (const auto& [module, exports] : interpreter_->registry.modules) {
+        names.push_back(module);
+        for (const auto& item : *exports)
+            names.push_back(module + "." + item.first);
+    }
+    return names;
 }
 
 }  // namespace tarnel

@@ -368,6 +368,9 @@ void Engine::loop(const Code* code, const Unit* unit, uint32_t base, const Instr
 // A register operand is a temporary and is taken; a cell or a constant is copied.
 #define TAKE(x) (operand_kind(x) == OperandKind::Register ? std::move(O(x)) : Value(O(x)))
 #define UPDATE_MODE() (table = signals.any() ? kPending : kHandlers)
+// After a call the engine does not enter: a builtin or module function may have waited for
+// input or the network until an interrupt cut it short.
+#define NEXT_AFTER_CALL() goto after_call
 #define CHECK_ABANDONED()                \
     do {                                 \
         if (interp_.abandoned()) return; \
@@ -376,6 +379,13 @@ void Engine::loop(const Code* code, const Unit* unit, uint32_t base, const Instr
     env_.reserve_symbol(code->max_symbol);
     RELOAD();
     DISPATCH();
+
+after_call:
+    if (interp_.interrupted()) [[unlikely]] {
+        interp_.abandon(Abandonment::Interrupted);
+        return;
+    }
+    NEXT();
 
 pending : {
     const uint32_t handler = boundary[pc - instrs];
@@ -532,7 +542,7 @@ op_Range:
 
 op_CallBuiltin:
     R(pc->a) = builtin_at(interp_, code->calls[pc->c], regs + pc->a);
-    NEXT();
+    NEXT_AFTER_CALL();
 
 op_Call:
     entering = &code->calls[pc->c];
@@ -543,10 +553,10 @@ op_Call:
             goto enter_function;
         }
         R(pc->a) = module_call_at(interp_, *entering, regs + pc->a, target);
-        NEXT();
+        NEXT_AFTER_CALL();
     }
     if (entering->route == CallRoute::Graphics || entering->route == CallRoute::Http) {
-        if (routed_call(interp_, *entering, regs + pc->a, R(pc->a))) NEXT();
+        if (routed_call(interp_, *entering, regs + pc->a, R(pc->a))) NEXT_AFTER_CALL();
     }
     callee = interp_.get_variable(entering->call->name);
     if (callee.is(ValueKind::Function)) {
@@ -555,7 +565,7 @@ op_Call:
     }
     R(pc->a) = module_call_at(interp_, *entering, regs + pc->a, callee);
     callee = Value();
-    NEXT();
+    NEXT_AFTER_CALL();
 
 enter_function : {
     // A new scope and frame, the parameters bound in it, then on in the callee's code. The
@@ -601,7 +611,7 @@ op_CallTraced:
         goto enter_function;
     }
     R(pc->a) = std::move(callee);
-    NEXT();
+    NEXT_AFTER_CALL();
 
 op_AppendChain : {
     // name + a + b ... evaluated first, applied now, left to right: in place while the
@@ -824,6 +834,7 @@ op_Halt:
 #undef TAKE
 #undef UPDATE_MODE
 #undef CHECK_ABANDONED
+#undef NEXT_AFTER_CALL
 }
 
 }  // namespace

@@ -7,8 +7,9 @@
 
 namespace tarnel {
 
-// Running bracket counts over every line the shell has seen; never reset. The counters
-// saturate at the 32-bit limits, so they may go negative but never wrap.
+// Running bracket counts over every line the shell has seen, reset only when Ctrl-C drops an
+// unfinished input. The counters saturate at the 32-bit limits, so they may go negative but
+// never wrap.
 class BracketDepth {
   public:
     BracketDepth() = default;
@@ -16,6 +17,7 @@ class BracketDepth {
         : paren_(paren_depth), brace_(brace_depth) {}
 
     void scan(std::string_view line);
+    void reset() { paren_ = brace_ = 0; }
 
     // Both counts zero: the prompt is ">>> ", otherwise "... ".
     bool balanced() const { return paren_ == 0 && brace_ == 0; }

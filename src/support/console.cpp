@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "support/interrupt.h"
+
 namespace tarnel {
 
 namespace {
@@ -60,11 +62,14 @@ void log_line(std::string_view tag, std::string_view message) {
 bool read_line(std::string& line) {
     std::fflush(stdout);
     line.clear();
+    if (interrupt_requested()) return false;  // Ctrl-C came before the read began
     int c;
     while ((c = std::getchar()) != EOF) {
         line.push_back(static_cast<char>(c));
         if (c == '\n') break;
     }
+    // A read cut short by a caught signal is no end of input: later reads go on.
+    if (c == EOF && std::ferror(stdin) && errno == EINTR) std::clearerr(stdin);
     return !line.empty();
 }
 

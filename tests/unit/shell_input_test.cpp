@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
+#include "completion.h"
+#include "history_file.h"
 #include "input_scan.h"
 #include "support/utf8.h"
 
@@ -58,6 +64,50 @@ TEST(BracketDepth, SaturatesInsteadOfWrapping) {
     high.scan("({{");
     EXPECT_EQ(high.paren_depth(), highest);
     EXPECT_EQ(high.brace_depth(), highest);
+}
+
+TEST(HistoryPath, FollowsTheStateFolderConvention) {
+    EXPECT_EQ(history_path("/s", "/h"), "/s/tarnel/history");
+    EXPECT_EQ(history_path(nullptr, "/h"), "/h/.local/state/tarnel/history");
+    EXPECT_EQ(history_path("relative", "/h"), "/h/.local/state/tarnel/history");
+    EXPECT_EQ(history_path("", nullptr), std::nullopt);
+}
+
+TEST(HistoryFile, KeepsMultiLineInputsWholeAndOnlyTheNewest) {
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("tarnel-history-" + std::to_string(::getpid()));
+    const fs::path path = folder / "state" / "history";
+    {
+        HistoryFile file(path, 3);
+        file.append("def f(a) {\nreturn \"\\n\"\n}");
+        for (const char* entry : {"a", "b", "c"})
+            file.append(entry);
+    }
+    EXPECT_EQ(HistoryFile(path, 3).load(), (std::vector<std::string>{"a", "b", "c"}));
+    HistoryFile file(path, 3);
+    file.load();
+    file.append("def f(a) {\nreturn \"\\n\"\n}");
+    EXPECT_EQ(HistoryFile(path, 10).load(),
+              (std::vector<std::string>{"b", "c", "def f(a) {\nreturn \"\\n\"\n}"}));
+    std::ifstream in(path);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "b");  // the file itself was cut back
+    fs::remove_all(folder);
+
+    HistoryFile nowhere("/proc/no-such/history");
+    nowhere.append("x");  // silently not written
+    EXPECT_TRUE(nowhere.load().empty());
+}
+
+TEST(Completions, OfferEveryKindOfNameOnce) {
+    EXPECT_EQ(completions("pri", {}), (std::vector<std::string>{"print"}));
+    EXPECT_EQ(completions("wh", {"whole"}), (std::vector<std::string>{"while", "whole"}));
+    EXPECT_EQ(completions("sdl2.draw_r", {}), (std::vector<std::string>{"sdl2.draw_rect"}));
+    EXPECT_EQ(completions("http.p", {}), (std::vector<std::string>{"http.page", "http.post"}));
+    EXPECT_EQ(completions("m.", {"m.area", "m.pi", "m.area"}),
+              (std::vector<std::string>{"m.area", "m.pi"}));
 }
 
 }  // namespace

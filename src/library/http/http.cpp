@@ -8,6 +8,7 @@
 #include "http_status.h"
 #include "route_table.h"
 #include "socket.h"
+#include "support/interrupt.h"
 #include "support/text_file.h"
 #include "support/unicode.h"
 
@@ -26,6 +27,14 @@ Value read_template(std::string_view path) {
     return Value::string(std::move(*text));
 }
 
+// Ctrl-C in the shell ends a request or the server's loop (elsewhere the flag never rises).
+HttpResult interruptible_request(std::string_view url, std::string_view method,
+                                 std::string_view body) {
+    RequestLimits limits;
+    limits.stop = interrupt_requested;
+    return http_request(url, method, body, limits);
+}
+
 Value client_result(HttpResult result) {
     return result.ok ? Value::string(std::move(result.text)) : Value::error(std::move(result.text));
 }
@@ -40,7 +49,8 @@ Value call_serve(std::span<Value> args) {
     if (args.empty()) return Value::error("serve requires a port number");
     std::optional<int64_t> port = to_int64(args[0]);
     if (!port) return Value::error("Port must be a number");
-    std::optional<std::string> error = run_page_server(static_cast<uint16_t>(*port), route_table());
+    std::optional<std::string> error =
+        run_page_server(static_cast<uint16_t>(*port), route_table(), interrupt_requested);
     return error ? Value::error("Failed to bind to port: " + *error) : Value::null();
 }
 
@@ -72,18 +82,18 @@ std::optional<Value> call_http(std::string_view qualified_name, std::span<Value>
     if (name == "status") return call_status(args);
     if (name == "get") {
         if (args.empty()) return Value::error("get requires a url");
-        return client_result(http_request(display_string(args[0]), "GET", ""));
+        return client_result(interruptible_request(display_string(args[0]), "GET", ""));
     }
     if (name == "post") {
         if (args.size() < 2) return Value::error("post requires a url and body");
         return client_result(
-            http_request(display_string(args[0]), "POST", display_string(args[1])));
+            interruptible_request(display_string(args[0]), "POST", display_string(args[1])));
     }
     if (name == "send") {
         if (args.size() < 3) return Value::error("send requires url, method, and optionally body");
-        return client_result(http_request(display_string(args[0]),
-                                          unicode::to_upper(display_string(args[1])),
-                                          display_string(args[2])));
+        return client_result(interruptible_request(display_string(args[0]),
+                                                   unicode::to_upper(display_string(args[1])),
+                                                   display_string(args[2])));
     }
     return std::nullopt;
 }

@@ -13,7 +13,9 @@
 #include <csignal>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "parser/syntax_tree.h"
 
@@ -41,7 +43,7 @@ enum class Abandonment : uint8_t {
     None,
     RecursionLimit,  // "Error: maximum recursion depth exceeded"
     OutOfMemory,     // "Error: out of memory"
-    Interrupted,     // "Interrupted"
+    Interrupted,     // "Interrupted", after a line feed (the terminal has echoed ^C)
     TimeBudget,      // "Error: time budget exceeded"
 };
 
@@ -75,6 +77,9 @@ class Session {
     // false when the input was abandoned (the message is already written); the state reached
     // is kept.
     bool run_input(std::shared_ptr<const Unit> input);
+    // What the inputs so far have defined: global variables and functions, module names and
+    // aliases, and each module's items as "module.item".
+    std::vector<std::string> defined_names() const;
 
   private:
     std::shared_ptr<NameTable> names_;

@@ -25,7 +25,8 @@ void write_err(std::string_view text);
 void log_line(std::string_view tag, std::string_view message);
 
 // Reads one line from standard input, including its line terminator, after flushing standard
-// output. Returns false when nothing could be read (end of input or a read error).
+// output. Returns false when nothing could be read (end of input, a read error or an
+// interrupt).
 bool read_line(std::string& line);
 
 // Sets up the process: standard output flushed at each line end, SIGPIPE ignored

@@ -1,0 +1,52 @@
+#include "support/interrupt.h"
+
+#include <pthread.h>
+
+namespace tarnel {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void raise_interrupt_flag(int) {
+    interrupted = 1;
+}
+
+}  // namespace
+
+const volatile std::sig_atomic_t* interrupt_flag() {
+    return &interrupted;
+}
+
+bool interrupt_requested() {
+    return interrupted != 0;
+}
+
+void clear_interrupt() {
+    interrupted = 0;
+}
+
+InterruptCatcher::InterruptCatcher() {
+    struct sigaction action {};
+    action.sa_handler = raise_interrupt_flag;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a blocking read or wait returns EINTR
+    sigaction(SIGINT, &action, &previous_);
+}
+
+InterruptCatcher::~InterruptCatcher() {
+    sigaction(SIGINT, &previous_, nullptr);
+}
+
+SigintMask::SigintMask(Mode mode) {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    pthread_sigmask(mode == Mode::Block ? SIG_BLOCK : SIG_UNBLOCK, &set, &previous_);
+}
+
+SigintMask::~SigintMask() {
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
+
+}  // namespace tarnel
