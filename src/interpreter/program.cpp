@@ -82,8 +82,8 @@ std::vector<std::string> Session::defined_names() const {
     std::vector<std::string> names = interpreter_->env.global_names();
     for (const auto& [module, exports] : interpreter_->registry.modules) {
         names.push_back(module);
-        for (const auto& item : *exports)
-            names.push_back(module + "." + item.first);
+        for (size_t at = 0; at < exports->size(); ++at)
+            names.push_back(module + "." + exports->key(at));
     }
     return names;
 }
