@@ -1,5 +1,6 @@
 // The shell's line editor at a terminal: editing keys, whole-input history and Tab
-// completion. The one place that talks to the editing library, so nothing else depends on it.
+// completion. The editing library itself lives in a plugin (editor_backend.h), loaded when the
+// first editor is made, so nothing else depends on it.
 #pragma once
 
 #include <functional>
@@ -8,7 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "support/plugin.h"
+
 namespace tarnel {
+
+class EditorBackend;
 
 class LineEditor {
   public:
@@ -16,6 +21,7 @@ class LineEditor {
     // that cannot be part of a name (letters, digits, "_", "." and all non-ASCII bytes can).
     using Completer = std::function<std::vector<std::string>(std::string_view word)>;
 
+    // Throws std::runtime_error when the plugin or the editing library cannot be had.
     explicit LineEditor(Completer completer);
     ~LineEditor();
     LineEditor(const LineEditor&) = delete;
@@ -33,10 +39,10 @@ class LineEditor {
     // Adds an entry to the list that Up and Down walk through.
     void add_history(const std::string& entry);
 
-    struct Impl;  // the editing library's objects
-
   private:
-    std::unique_ptr<Impl> impl_;
+    Plugin plugin_;  // declared first: it must outlive the backend
+    Completer completer_;
+    std::unique_ptr<EditorBackend> backend_;
 };
 
 }  // namespace tarnel

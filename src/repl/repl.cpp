@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <new>
 #include <optional>
@@ -35,8 +36,8 @@ class InputSource {
             editor_.emplace([&session](std::string_view word) {
                 return completions(word, session.defined_names());
             });
-        } catch (const std::bad_alloc&) {
-            return;  // no editor to be had: plain reading still works
+        } catch (const std::exception&) {
+            return;  // no editor to be had (no memory, no plugin): plain reading still works
         }
         const auto path = history_path(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
         if (!path) return;
