@@ -122,11 +122,15 @@ EditlineBackend::EditlineBackend(const EditorHooks& hooks) : hooks(hooks) {
     history(entries.get(), &event, H_SETSIZE, static_cast<int>(hooks.history_limit));
     el_set(line_editor, EL_CLIENTDATA, this);
     el_set(line_editor, EL_EDITOR, "emacs");
-    el_set(line_editor, EL_SIGNAL, 0);
+    // The editor puts the terminal back in order on a stop, a hang-up or Ctrl-C, then passes
+    // the signal on to the handler it found (the shell's own for Ctrl-C).
+    el_set(line_editor, EL_SIGNAL, 1);
     el_set(line_editor, EL_HIST, history, entries.get());
     el_set(line_editor, EL_PROMPT, &EditlineBackend::show_prompt);
     el_set(line_editor, EL_GETCFN, &EditlineBackend::read_char);
-    el_set(line_editor, EL_ADDFN, "tarnel-complete", "Complete a name", &EditlineBackend::complete);
+    // Wide strings: the editor keeps them as they are (narrow ones it copies and never frees).
+    el_wset(line_editor, EL_ADDFN, L"tarnel-complete", L"Complete a name",
+            &EditlineBackend::complete);
     el_set(line_editor, EL_BIND, "^I", "tarnel-complete", nullptr);
     el_source(line_editor, nullptr);  // the user's own key bindings (~/.editrc)
 }
