@@ -73,36 +73,30 @@ graphics::Triangle corners(const Value& shape) {
 }  // namespace
 
 // The colour is put into effect first, whatever the shape; a circle's radius is read signed.
-void GraphicsState::draw_shape(const Value& shape, const Value& colour) {
+void GraphicsState::render_shape(const Value& shape, const Value& colour, bool filled) {
     if (!colour.is(ValueKind::Color) || !is_shape(shape)) return;
     const ColorRgb c = colour.as_color();
     set_draw_color(c.r, c.g, c.b);
     if (!backend_) return;
     if (shape.is(ValueKind::Rect)) {
         const RectShape r = shape.as_rect();
-        backend_->draw_rect(r.x, r.y, r.w, r.h);
+        filled ? backend_->fill_rect(r.x, r.y, r.w, r.h) : backend_->draw_rect(r.x, r.y, r.w, r.h);
     } else if (shape.is(ValueKind::Circle)) {
         const CircleShape circle = shape.as_circle();
-        backend_->draw_circle(circle.x, circle.y, static_cast<int32_t>(circle.radius));
+        const auto radius = static_cast<int32_t>(circle.radius);
+        filled ? backend_->fill_circle(circle.x, circle.y, radius)
+               : backend_->draw_circle(circle.x, circle.y, radius);
     } else {
-        backend_->draw_triangle(corners(shape));
+        filled ? backend_->fill_triangle(corners(shape)) : backend_->draw_triangle(corners(shape));
     }
 }
 
+void GraphicsState::draw_shape(const Value& shape, const Value& colour) {
+    render_shape(shape, colour, false);
+}
+
 void GraphicsState::fill_shape(const Value& shape, const Value& colour) {
-    if (!colour.is(ValueKind::Color) || !is_shape(shape)) return;
-    const ColorRgb c = colour.as_color();
-    set_draw_color(c.r, c.g, c.b);
-    if (!backend_) return;
-    if (shape.is(ValueKind::Rect)) {
-        const RectShape r = shape.as_rect();
-        backend_->fill_rect(r.x, r.y, r.w, r.h);
-    } else if (shape.is(ValueKind::Circle)) {
-        const CircleShape circle = shape.as_circle();
-        backend_->fill_circle(circle.x, circle.y, static_cast<int32_t>(circle.radius));
-    } else {
-        backend_->fill_triangle(corners(shape));
-    }
+    render_shape(shape, colour, true);
 }
 
 std::optional<std::pair<uint32_t, uint32_t>> GraphicsState::window_size() const {

@@ -68,6 +68,8 @@ class GraphicsState {
     bool push_test_event(graphics::TestEvent event);
 
   private:
+    void render_shape(const Value& shape, const Value& colour, bool filled);
+
     std::filesystem::path plugin_path_;
     std::optional<Plugin> plugin_;  // outlives the backend it made
     std::unique_ptr<graphics::Backend> backend_;
