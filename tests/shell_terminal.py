@@ -77,7 +77,7 @@ class Terminal:
 
     def close(self):
         """Ctrl-D at the prompt; returns the exit status. The shell is gone afterwards."""
-        os.write(self.fd, CTRL_D.encode())
+        self.keys(CTRL_D)  # once the editor reads, like any key
         deadline = time.monotonic() + WAIT
         while time.monotonic() < deadline:
             pid, status = os.waitpid(self.pid, os.WNOHANG)
