@@ -4,7 +4,7 @@
 PACKAGES := g++ cmake ninja-build pkg-config python3 libgtest-dev googletest \
             libsdl2-dev libicu-dev libedit-dev \
             xvfb x11-utils x11-apps xdotool imagemagick wrk lua5.4 curl time \
-            clang libclang-rt-14-dev clang-format
+            clang libclang-rt-14-dev clang-format groff
 BUILD := build
 PGO_BUILD := build-pgo
 SAN_BUILD := build-san
