@@ -23,8 +23,9 @@ Fenced code blocks are read by their info string (the words after the opening ``
 
 Only blank lines may separate an example from its input, output and stderr blocks, which
 follow in that order. Any other block (```sh, ```json, ...) is for reading only. Every
-example runs in a fresh folder holding the document's files, within 10 seconds; every
-checked example must give no tarnel-check finding.
+example runs in a fresh folder holding the document's files, within 10 seconds, with windows
+opened off screen (SDL's dummy video driver); every checked example must give no tarnel-check
+finding.
 """
 import os
 import re
@@ -105,6 +106,7 @@ class Runner:
         env["PATH"] = os.path.dirname(self.tarnel) + os.pathsep + os.path.dirname(
             self.checker) + os.pathsep + env.get("PATH", "")
         env["XDG_STATE_HOME"] = folder
+        env["SDL_VIDEODRIVER"] = "dummy"  # windows open, off screen
         return env
 
     def run(self, command, folder, stdin, block):
