@@ -4,7 +4,8 @@
 PACKAGES := g++ cmake ninja-build pkg-config python3 libgtest-dev googletest \
             libsdl2-dev libicu-dev libedit-dev \
             xvfb x11-utils x11-apps xdotool imagemagick wrk lua5.4 curl time \
-            clang libclang-rt-14-dev clang-format groff
+            clang libclang-rt-14-dev clang-format groff \
+            nodejs vim dpkg-dev
 BUILD := build
 PGO_BUILD := build-pgo
 SAN_BUILD := build-san
@@ -12,14 +13,18 @@ FUZZ_BUILD := build-fuzz
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build retrain run test test-sanitized fuzz-build test-fuzz fuzz bench format format-check clean
+PREFIX ?= /usr/local
+
+.PHONY: all deps build retrain run install package test test-sanitized fuzz-build test-fuzz fuzz bench format format-check clean
 
 all: build
 
+# npm only when no npm is found: some Node.js packages bring their own and conflict with it.
 deps:
 	@missing=""; for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
+	command -v npm >/dev/null || missing="$$missing npm"; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
@@ -50,6 +55,15 @@ build: deps $(PGO_TRAINED)
 
 run: build
 	./$(BUILD)/tarnel examples/hello.tn
+
+# Installs under PREFIX (default /usr/local); DESTDIR, when given, is put before it.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package, built by CPack into $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	@ls $(BUILD)/*.deb
 
 test: build format-check
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure

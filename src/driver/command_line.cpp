@@ -43,7 +43,7 @@ std::string_view help_text() {
 }
 
 std::string_view version_line() {
-    return "Tarnel version 1.0.5\n";
+    return "Tarnel version " TARNEL_VERSION "\n";  // the project's version, set by CMake
 }
 
 bool has_script_extension(std::string_view path) {

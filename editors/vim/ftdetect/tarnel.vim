@@ -1,0 +1,2 @@
+" Tarnel scripts end in .tn.
+au BufRead,BufNewFile *.tn setfiletype tarnel
