@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Runs the examples of one Markdown document:
-python3 run_docs.py <tarnel-binary> <tarnel-check-binary> <document.md>
+python3 run_docs.py [--sanitized] <tarnel-binary> <tarnel-check-binary> <document.md>
 
 Fenced code blocks are read by their info string (the words after the opening ```):
 
@@ -20,6 +20,8 @@ Fenced code blocks are read by their info string (the words after the opening ``
     ```console          lines after "$ " are commands, run by one bash with tarnel and
                         tarnel-check on PATH; the other lines are their standard output and
                         error together (what a command starts with `&` is stopped at the end)
+    ... unsanitized     (on an example or console block) not run with --sanitized: a memory
+                        limit leaves no room for the sanitizers' shadow memory
 
 Only blank lines may separate an example from its input, output and stderr blocks, which
 follow in that order. Any other block (```sh, ```json, ...) is for reading only. Every
@@ -83,7 +85,8 @@ def read_blocks(path):
 
 
 class Runner:
-    def __init__(self, tarnel, checker, document):
+    def __init__(self, tarnel, checker, document, sanitized):
+        self.sanitized = sanitized
         self.tarnel = tarnel
         self.checker = checker
         self.document = document
@@ -139,7 +142,7 @@ class Runner:
                 f.write(block.text)
             if "pitfall" not in block.words:
                 self.check(block, name, folder)
-            if "skip" in block.words:
+            if "skip" in block.words or (self.sanitized and "unsanitized" in block.words):
                 return
             result = self.run([self.tarnel, name], folder, expected["input"], block)
             if result is None:
@@ -180,6 +183,8 @@ class Runner:
     def console(self, block):
         """Runs the block's commands in one bash, so `&` and `cd` carry over; whatever is
         still running when the last command is done is stopped."""
+        if self.sanitized and "unsanitized" in block.words:
+            return
         self.count += 1
         commands, expected = [], []
         for line in block.text.rstrip("\n").split("\n"):
@@ -245,10 +250,14 @@ class Runner:
 
 
 def main():
-    if len(sys.argv) != 4:
-        sys.exit("usage: run_docs.py <tarnel> <tarnel-check> <document.md>")
-    tarnel, checker, document = (os.path.abspath(a) for a in sys.argv[1:])
-    runner = Runner(tarnel, checker, document)
+    arguments = sys.argv[1:]
+    sanitized = arguments[:1] == ["--sanitized"]
+    if sanitized:
+        arguments = arguments[1:]
+    if len(arguments) != 3:
+        sys.exit("usage: run_docs.py [--sanitized] <tarnel> <tarnel-check> <document.md>")
+    tarnel, checker, document = (os.path.abspath(a) for a in arguments)
+    runner = Runner(tarnel, checker, document, sanitized)
     runner.document_blocks()
     if runner.failures:
         print("\n\n".join(runner.failures))
