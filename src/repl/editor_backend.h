@@ -20,7 +20,7 @@ class EditorBackend {
 // What the program lends the plugin; it outlives the backend.
 struct EditorHooks {
     const LineEditor::Completer* completer;
-    bool (*interrupt_requested)();  // the shell's Ctrl-C flag
+    bool (*wait_for_input)(int fd);  // false on the shell's Ctrl-C
     size_t history_limit;
 };
 

@@ -22,7 +22,7 @@ LineEditor::LineEditor(Completer completer)
     : plugin_(load_plugin()), completer_(std::move(completer)) {
     auto factory = reinterpret_cast<EditorFactory>(plugin_.symbol(kEditorEntry));
     if (factory == nullptr) throw std::runtime_error("no line editor in the plugin");
-    const EditorHooks hooks{&completer_, &interrupt_requested, kHistoryLimit};
+    const EditorHooks hooks{&completer_, &wait_for_input, kHistoryLimit};
     backend_.reset(factory(hooks));
     if (!backend_) throw std::runtime_error("the line editor cannot start");
 }

@@ -1,7 +1,9 @@
 #include "support/console.h"
 
 #include <pthread.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -60,16 +62,30 @@ void log_line(std::string_view tag, std::string_view message) {
 }
 
 bool read_line(std::string& line) {
+    // Standard input is read here rather than through stdio, so that every blocking read waits
+    // in wait_for_input, which Ctrl-C cuts short however close to the read it comes.
+    struct InputBuffer {
+        char bytes[1 << 16];
+        size_t start = 0;
+        size_t end = 0;
+    };
+    static InputBuffer input;
     std::fflush(stdout);
     line.clear();
-    if (interrupt_requested()) return false;  // Ctrl-C came before the read began
-    int c;
-    while ((c = std::getchar()) != EOF) {
-        line.push_back(static_cast<char>(c));
-        if (c == '\n') break;
+    for (;;) {
+        const char* first = input.bytes + input.start;
+        const char* last = input.bytes + input.end;
+        const char* newline = std::find(first, last, '\n');
+        const bool whole = newline != last;
+        line.append(first, whole ? newline + 1 : last);
+        input.start = whole ? static_cast<size_t>(newline + 1 - input.bytes) : input.end;
+        if (whole || !wait_for_input(STDIN_FILENO)) break;
+        const ssize_t got = ::read(STDIN_FILENO, input.bytes, sizeof input.bytes);
+        if (got < 0 && errno == EINTR) continue;  // another signal: the flag decides
+        if (got <= 0) break;  // end of input (later reads try again) or a read error
+        input.start = 0;
+        input.end = static_cast<size_t>(got);
     }
-    // A read cut short by a caught signal is no end of input: later reads go on.
-    if (c == EOF && std::ferror(stdin) && errno == EINTR) std::clearerr(stdin);
     return !line.empty();
 }
 

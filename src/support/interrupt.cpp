@@ -1,6 +1,9 @@
 #include "support/interrupt.h"
 
+#include <poll.h>
 #include <pthread.h>
+
+#include <cerrno>
 
 namespace tarnel {
 
@@ -24,6 +27,22 @@ bool interrupt_requested() {
 
 void clear_interrupt() {
     interrupted = 0;
+}
+
+bool wait_for_input(int fd) {
+    sigset_t sigint;
+    sigemptyset(&sigint);
+    sigaddset(&sigint, SIGINT);
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &sigint, &previous);
+    pollfd entry{fd, POLLIN, 0};
+    while (interrupted == 0) {
+        // A failed wait is left for the read that follows to report; another signal than
+        // SIGINT only wakes the wait.
+        if (::ppoll(&entry, 1, nullptr, &previous) >= 0 || errno != EINTR) break;
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return interrupted == 0;
 }
 
 InterruptCatcher::InterruptCatcher() {

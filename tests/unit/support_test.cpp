@@ -1,9 +1,11 @@
+#include "support/interrupt.h"
 #include "support/text_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -62,3 +64,19 @@ TEST_F(ReadTextFile, ANulCharacterNamesNoFile) {
 
 }  // namespace
 }  // namespace tarnel
+
+// A Ctrl-C that comes just before a read must not leave the read asleep.
+TEST(WaitForInput, GivesUpOnAnInterruptThatCameFirstAndOtherwiseWaitsForData) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    {
+        const tarnel::InterruptCatcher catcher;
+        std::raise(SIGINT);
+        EXPECT_FALSE(tarnel::wait_for_input(ends[0]));  // returns although the pipe is empty
+        tarnel::clear_interrupt();
+        ASSERT_EQ(::write(ends[1], "x", 1), 1);
+        EXPECT_TRUE(tarnel::wait_for_input(ends[0]));
+    }
+    ::close(ends[0]);
+    ::close(ends[1]);
+}

@@ -62,14 +62,14 @@ class EditlineBackend final : public EditorBackend {
     static char* show_prompt(EditLine* editor) { return of(editor).prompt.data(); }
 
     // Reads one character as the editor's own reader does, but gives up on Ctrl-C also when
-    // it came before the read began, which the editor's reader would sleep through.
+    // it came just before the read began, which the editor's reader would sleep through.
     static int read_char(EditLine* editor, wchar_t* out) {
         const EditlineBackend& self = of(editor);
         *out = L'\0';
         char bytes[MB_LEN_MAX];
         size_t count = 0;
         for (;;) {
-            if (self.hooks.interrupt_requested()) {
+            if (!self.hooks.wait_for_input(STDIN_FILENO)) {
                 errno = EINTR;
                 return -1;
             }

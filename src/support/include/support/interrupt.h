@@ -17,6 +17,11 @@ const volatile std::sig_atomic_t* interrupt_flag();
 bool interrupt_requested();
 void clear_interrupt();
 
+// Waits until `fd` has input (or end of input, or an error) to read; false when Ctrl-C came,
+// also just before the wait began: the flag is checked with SIGINT blocked and the wait
+// unblocks it atomically, so no interrupt slips in between and leaves a read asleep.
+bool wait_for_input(int fd);
+
 // While it lives, SIGINT raises the flag; the previous action comes back afterwards.
 class InterruptCatcher {
   public:
